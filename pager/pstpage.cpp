@@ -26,10 +26,16 @@ LRESULT CALLBACK ConsoleTraceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     case EM_SETSEL:
         return 0;
     case EM_REPLACESEL: {
+        // CR LF ends a console line; a CR on its own (inside a command or a
+        // reply) is shown as <13> so that the console keeps it visible.
         const char* text = reinterpret_cast<const char*>(lParam);
         std::string line;
         for (const char* p = text; *p; ++p) {
-            if (*p != '\r') // the trace's CR LF pairs become the console's line ends
+            if (p[0] == '\r' && p[1] == '\n')
+                continue;
+            if (*p == '\r')
+                line += "<13>";
+            else
                 line += *p;
         }
         std::fwrite(line.data(), 1, line.size(), stdout);
@@ -62,7 +68,25 @@ postern::UniqueModule LoadPagelink() {
 }
 
 template <typename Fn> Fn Export(HMODULE module, const char* name) {
+    if (!module)
+        return nullptr;
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// A dial value as the format's conversion takes it: a text pointer or a number.
+DWORD_PTR DialArgument(const PageRequest& request, std::size_t index) {
+    if (index >= request.values.size())
+        return 0;
+    const DialValue& v = request.values[index];
+    return v.kind == DialValueKind::Text ? reinterpret_cast<DWORD_PTR>(v.text.c_str())
+                                         : static_cast<DWORD_PTR>(v.number);
+}
+
+int SendNumeric(SendBeeperMessageFn send, HWND trace, const PageRequest& request) {
+    return send(trace, DialArgument(request, 0),
+                request.haveInit ? request.initString.c_str() : nullptr,
+                request.dialFormat.c_str(), DialArgument(request, 1), request.port,
+                static_cast<int>(request.speed), request.waitMs);
 }
 
 } // namespace
@@ -83,18 +107,24 @@ int main(int argc, char** argv) {
         request.message = MessageFromInput(input);
     }
     postern::UniqueModule pagelink = LoadPagelink();
-    auto send = pagelink ? Export<SendAlphaMessageFn>(pagelink.get(), "SendAlphaMessage") : nullptr;
-    if (!send) {
+    auto sendAlpha = Export<SendAlphaMessageFn>(pagelink.get(), "SendAlphaMessage");
+    auto sendBeeper = Export<SendBeeperMessageFn>(pagelink.get(), "SendBeeperMessage");
+    if (!pagelink || !sendAlpha || !sendBeeper) {
         std::fprintf(stderr, "pstpage: cannot load pagelink.dll beside pstpage.exe (error %lu)\n",
                      GetLastError());
         return 1;
     }
     HWND trace = CreateConsoleTrace();
-    const int sent = send(trace, request.initString.c_str(), request.phoneNumber.c_str(),
-                          request.pagerId.c_str(), request.message.c_str(), request.port,
-                          static_cast<int>(request.speed));
+    const int sent = request.numeric ? SendNumeric(sendBeeper, trace, request)
+                                     : sendAlpha(trace, request.initString.c_str(),
+                                                 request.phoneNumber.c_str(),
+                                                 request.pagerId.c_str(), request.message.c_str(),
+                                                 request.port, static_cast<int>(request.speed));
     if (trace)
         DestroyWindow(trace);
-    std::printf(sent ? "page accepted\n" : "page not sent\n");
+    if (request.numeric)
+        std::printf(sent ? "dial command sent\n" : "page not sent\n");
+    else
+        std::printf(sent ? "page accepted\n" : "page not sent\n");
     return sent ? 0 : 1;
 }
