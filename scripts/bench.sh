@@ -9,44 +9,23 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ROOT=$PWD
 # shellcheck source=lib/setup.sh
 source scripts/lib/setup.sh
+# shellcheck source=lib/modem.sh
+source scripts/lib/modem.sh
 
 PAGES=${POSTERN_BENCH_PAGES:-3}
 CONNECT_DELAY_MS=50
 EXTRA_WAIT_MS=500
 BENCH=$ROOT/build/bench
 WINE_DIR=$BENCH/wine
-MODEMSIM=$ROOT/build/native/standins/modem/modemsim
 WIN=$ROOT/build/win64
-SIM_PID=
 
 harness() { bash scripts/wine-run.sh --wine-dir "$WINE_DIR" "$@"; }
 
-stop_modem() {
-    if [[ -n $SIM_PID ]]; then
-        kill "$SIM_PID" 2>/dev/null || true
-        wait "$SIM_PID" 2>/dev/null || true
-        SIM_PID=
-    fi
-}
 cleanup() {
     stop_modem
     harness --cleanup >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-
-start_modem() {
-    local scenario=$1
-    rm -f "$BENCH/$scenario.ready"
-    "$MODEMSIM" --link "$WINE_DIR/com1" --scenario "$scenario" --connect-delay "$CONNECT_DELAY_MS" \
-        --log "$BENCH/$scenario.log" --ready-file "$BENCH/$scenario.ready" >/dev/null &
-    SIM_PID=$!
-    for _ in $(seq 100); do
-        [[ -s $BENCH/$scenario.ready ]] && return 0
-        sleep 0.1
-    done
-    echo "bench: the modem simulator did not come up" >&2
-    exit 1
-}
 
 say "packages"
 install_missing_packages
@@ -60,12 +39,12 @@ say "Wine harness in $WINE_DIR"
 harness --setup
 
 say "alphanumeric page (accept scenario, connect delay $CONNECT_DELAY_MS ms)"
-start_modem accept
+start_modem "$WINE_DIR/com1" "$BENCH" accept accept --connect-delay "$CONNECT_DELAY_MS"
 harness "$WIN/pager/pager_bench.exe" alpha "$PAGES" "$CONNECT_DELAY_MS" || true
 stop_modem
 
 say "numeric page (numeric scenario, \"ATDT%s,,,%s\", extra wait $EXTRA_WAIT_MS ms)"
-start_modem numeric
+start_modem "$WINE_DIR/com1" "$BENCH" numeric numeric --connect-delay "$CONNECT_DELAY_MS"
 harness "$WIN/pager/pager_bench.exe" numeric "$PAGES" "$EXTRA_WAIT_MS" || true
 stop_modem
 

@@ -11,12 +11,12 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ROOT=$PWD
 # shellcheck source=lib/setup.sh
 source scripts/lib/setup.sh
+# shellcheck source=lib/modem.sh
+source scripts/lib/modem.sh
 
 DEMO=$ROOT/build/demo
-MODEMSIM=$ROOT/build/native/standins/modem/modemsim
 WIN=$ROOT/build/win64
 XVFB_PID=
-SIM_PID=
 
 cleanup() {
     stop_modem
@@ -27,29 +27,6 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
-
-# Starts the modem simulator on the demo's COM1 link with a scenario.
-start_modem() {
-    local scenario=$1 name=$2
-    rm -f "$DEMO/$name.ready"
-    "$MODEMSIM" --link "$DEMO/com1" --scenario "$scenario" --log "$DEMO/$name.log" \
-        --record "$DEMO/$name.record" --ready-file "$DEMO/$name.ready" >/dev/null &
-    SIM_PID=$!
-    for _ in $(seq 100); do
-        [[ -s $DEMO/$name.ready ]] && return 0
-        sleep 0.1
-    done
-    echo "demo: the modem simulator did not come up; see $DEMO/$name.log" >&2
-    exit 1
-}
-
-stop_modem() {
-    if [[ -n $SIM_PID ]]; then
-        kill "$SIM_PID" 2>/dev/null || true
-        wait "$SIM_PID" 2>/dev/null || true
-        SIM_PID=
-    fi
-}
 
 start_display() {
     if [[ -n ${DISPLAY:-} ]]; then
@@ -103,7 +80,7 @@ show() { sed 's/^/    /' "$@"; }
 
 demo_alpha_page() {
     say "alphanumeric page: pstpage alpha through the modem simulator (accept scenario)"
-    start_modem accept alpha
+    start_modem "$DEMO/com1" "$DEMO" alpha accept
     local rc=0
     wine 'C:\POSTERN\pstpage.exe' alpha --port 1 --phone 5551234 --pager 123 \
         "Disk C: on mail1 is 95% full" | tr -d '\r' | sed 's/^/    /' || rc=$?
@@ -115,7 +92,7 @@ demo_alpha_page() {
 
 demo_numeric_page() {
     say "numeric page: pstpage numeric through the modem simulator (numeric scenario)"
-    start_modem numeric numeric
+    start_modem "$DEMO/com1" "$DEMO" numeric numeric
     local rc=0
     wine 'C:\POSTERN\pstpage.exe' numeric --port 1 --init ATE0 --wait 500 'ATDT%s,,,%s' \
         5551234 '42#' | tr -d '\r' | sed 's/^/    /' || rc=$?
@@ -141,7 +118,7 @@ PagerID=123
 Password=
 InitString=ATE0
 INI
-    start_modem accept dialog
+    start_modem "$DEMO/com1" "$DEMO" dialog accept
     wine rundll32 'C:\POSTERN\pagelink.dll,CreateSendAlphaMessage' &
     local dialog_pid=$! id=
     for _ in $(seq 100); do
