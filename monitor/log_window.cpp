@@ -1,0 +1,119 @@
+// The debug log; see log_window.h.
+#include "monitor/log_window.h"
+
+#include "monitor/debug_trace.h"
+#include "monitor/monitor_reader.h"
+#include "monitor/res/pstview_rc.h"
+#include "monitor/snapshot_dump.h"
+
+#include <algorithm>
+
+namespace monitor {
+
+HWND LogEdit = nullptr;
+
+namespace {
+
+// The template places Clear Log 7 dialog units left of OK (213 + 50 to 270).
+constexpr int kButtonGapUnits = 7;
+
+void AppendDumpLine(void* edit, const char* line) {
+    AppendLogText(static_cast<HWND>(edit), line);
+}
+
+} // namespace
+
+void ShowLogWindow(HWND panel, HINSTANCE instance) {
+    if (LogEdit != nullptr && IsWindow(LogEdit)) {
+        SetFocus(LogEdit);
+        return;
+    }
+    LogEdit = nullptr;
+    if (CreateDialogParamA(instance, "DLG_LOG", panel, LogDialogProc, 0) == nullptr)
+        TraceFailure("the debug log DLG_LOG could not be created (error %lu)", GetLastError());
+}
+
+INT_PTR CALLBACK LogDialogProc(HWND log, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowTextA(log, "Debug log");
+        LogEdit = GetDlgItem(log, IDC_LOGEDIT);
+        SendMessageA(LogEdit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
+                     FALSE);
+        PostMessageA(log, WM_COMMAND, IDM_DUMPLOG, 0);
+        return TRUE;
+    case WM_SIZE:
+        LayoutLogWindow(log);
+        return FALSE;
+    case WM_DESTROY:
+        if (LogEdit != nullptr && GetParent(LogEdit) == log)
+            LogEdit = nullptr;
+        return FALSE;
+    case WM_COMMAND:
+        // The whole parameter: notification code 0 (a click, Escape) only.
+        switch (wParam) {
+        case IDC_CLEARLOG: {
+            HWND edit = GetDlgItem(log, IDC_LOGEDIT);
+            SetWindowTextA(edit, "");
+            DumpSnapshot(edit);
+            UpdateWindow(edit);
+            return TRUE;
+        }
+        case IDOK:
+        case IDCANCEL:
+            LogEdit = nullptr;
+            DestroyWindow(log);
+            return TRUE;
+        case IDM_DUMPLOG:
+            DumpSnapshot(GetDlgItem(log, IDC_LOGEDIT));
+            return FALSE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+void DumpSnapshot(HWND edit) {
+    WriteSnapshotLines(MonitorImage, AppendDumpLine, edit);
+}
+
+void AppendLogText(HWND edit, const char* text) {
+    if (edit == nullptr || text == nullptr || !IsWindow(edit) || text[0] == '\0')
+        return;
+    const LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+}
+
+void LayoutLogWindow(HWND log) {
+    HWND ok = GetDlgItem(log, IDOK);
+    HWND clear = GetDlgItem(log, IDC_CLEARLOG);
+    HWND edit = GetDlgItem(log, IDC_LOGEDIT);
+    // The first size change comes while the window is created, before its controls.
+    if (ok == nullptr || clear == nullptr || edit == nullptr)
+        return;
+    RECT client{};
+    RECT button{};
+    RECT editRect{};
+    GetClientRect(log, &client);
+    GetWindowRect(ok, &button);
+    GetWindowRect(edit, &editRect);
+    const int w = button.right - button.left;
+    const int h = button.bottom - button.top;
+    const int m = h / 2;
+    const int x = client.right - w - m;
+    RECT gap{0, 0, kButtonGapUnits, 0};
+    MapDialogRect(log, &gap);
+
+    MoveWindow(clear, x - w - gap.right, m, w, h, FALSE);
+    MoveWindow(ok, x, m, w, h, FALSE);
+    POINT corner{editRect.left, editRect.top};
+    ScreenToClient(log, &corner);
+    MoveWindow(edit, corner.x, corner.y, std::max(0L, client.right - 2 * corner.x),
+               std::max(0L, client.bottom - corner.y - corner.x), FALSE);
+    InvalidateRect(log, nullptr, TRUE);
+}
+
+} // namespace monitor
