@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks: prints figures, never fails on them. Runs pages through the modem
 # simulator under Wine and reports each page's wall time against the floor that
-# its mandated waits set, and the sizes of the pager's binaries.
+# its mandated waits set; the monitor frontend's cost per poll and per dump and
+# its memory; and the sizes of the deliverables.
 #   POSTERN_BENCH_PAGES (default 3) pages of each kind.
 set -euo pipefail
 
@@ -48,8 +49,12 @@ start_modem "$WINE_DIR/com1" "$BENCH" numeric numeric --connect-delay "$CONNECT_
 harness "$WIN/pager/pager_bench.exe" numeric "$PAGES" "$EXTRA_WAIT_MS" || true
 stop_modem
 
+say "monitor frontend: one poll (read plus panel update), one dump, memory"
+harness "$WIN/monitor/monitor_bench.exe" 2000 10 || true
+echo "(targets: a poll under 0.2 ms, no CPU used between polls)"
+
 say "binary sizes"
-for f in pager/pagelink.dll pager/pstpage.exe; do
+for f in pager/pagelink.dll pager/pstpage.exe monitor/pstview.exe; do
     bytes=$(stat -c %s "$WIN/$f")
     printf '%-22s %8d bytes (%.1f KB)\n' "$(basename "$f")" "$bytes" "$(awk -v b="$bytes" 'BEGIN { print b / 1024 }')"
 done
