@@ -43,14 +43,42 @@ set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 900 LABEL
 add_test(NAME wine.cleanup COMMAND ${POSTERN_WINE_LAUNCHER} --cleanup)
 set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 300 LABELS wine)
 
-# DLLs that a test program loads go next to it, the first place Windows looks.
+# DLLs (and programs) that a test program loads go next to it, the first place
+# Windows looks. The copy is a build step of its own that depends on the file,
+# so a rebuilt DLL is copied again even when the test program itself is not
+# relinked. The test program stays in its folder's binary directory.
 function(postern_copy_test_dlls target)
     foreach(dll IN LISTS ARGN)
-        add_dependencies(${target} ${dll})
-        add_custom_command(TARGET ${target} POST_BUILD
-            COMMAND ${CMAKE_COMMAND} -E copy_if_different
-                    $<TARGET_FILE:${dll}> $<TARGET_FILE_DIR:${target}>
+        get_target_property(dll_dir ${dll} BINARY_DIR)
+        if(dll_dir STREQUAL CMAKE_CURRENT_BINARY_DIR)
+            add_dependencies(${target} ${dll}) # built beside the test already
+            continue()
+        endif()
+        get_target_property(type ${dll} TYPE)
+        get_target_property(name ${dll} OUTPUT_NAME)
+        if(NOT name)
+            set(name ${dll})
+        endif()
+        get_target_property(prefix ${dll} PREFIX)
+        if(type STREQUAL "EXECUTABLE")
+            set(prefix "")
+        elseif(prefix MATCHES "NOTFOUND$")
+            set(prefix "${CMAKE_SHARED_LIBRARY_PREFIX}")
+        endif()
+        get_target_property(suffix ${dll} SUFFIX)
+        if(NOT suffix)
+            set(suffix ".dll")
+            if(type STREQUAL "EXECUTABLE")
+                set(suffix ".exe")
+            endif()
+        endif()
+        set(copy ${CMAKE_CURRENT_BINARY_DIR}/${prefix}${name}${suffix})
+        add_custom_command(OUTPUT ${copy}
+            COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${dll}> ${copy}
+            DEPENDS ${dll} $<TARGET_FILE:${dll}>
             VERBATIM)
+        add_custom_target(${target}_copies_${dll} DEPENDS ${copy})
+        add_dependencies(${target} ${target}_copies_${dll})
     endforeach()
 endfunction()
 
