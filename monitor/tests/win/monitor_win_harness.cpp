@@ -43,11 +43,13 @@ std::string ReadWholeFile(const std::string& path) {
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<absent>";
+    std::string whole;
     char buffer[4096];
     DWORD got = 0;
-    ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        whole.append(buffer, got);
     CloseHandle(file);
-    return std::string(buffer, got);
+    return whole;
 }
 
 bool SetWriteTime(const std::string& path, std::uint64_t time) {
