@@ -3,6 +3,9 @@
 # prefix under build/demo, and drives the deliverables against the stand-ins.
 #   - an alphanumeric page and a numeric page through the modem simulator on COM1
 #   - the pager's send dialog (a screenshot; shown live when DISPLAY is set)
+#   - the suite's services and the monitor service registered and started, and
+#     pstview watching them (screenshots of the panel fresh and stale and of the
+#     debug log; shown live when DISPLAY is set)
 # Installs the Debian packages it needs first. Prints what happened and where the
 # pictures and logs are.
 set -euo pipefail
@@ -147,6 +150,79 @@ INI
     stop_modem
 }
 
+# Screenshot of the window with this title into a PNG file.
+shoot() {
+    local id geometry
+    id=$(window_id "$1")
+    geometry=$(xwininfo -id "$id" | awk '/Width:/{w=$2}/Height:/{h=$2}/Absolute upper-left X:/{x=$4}/Absolute upper-left Y:/{y=$4}END{print w"x"h"+"x"+"y}')
+    import -window root -crop "$geometry" "$2"
+    echo "  screenshot: $2"
+}
+
+wait_for_window() {
+    for _ in $(seq 150); do
+        [[ -n $(window_id "$1") ]] && return 0
+        sleep 0.1
+    done
+    echo "demo: the window \"$1\" did not appear" >&2
+    exit 1
+}
+
+readonly SUITE_PROGRAMS=(RELAYSVC DROPSVC PLANSVC DIRSVC PASSSVC LOGSVC TERMSVC WatchSvc)
+
+demo_monitor() {
+    say "the monitor: the suite's services, WatchSvc and pstview"
+    local program
+    for program in "${SUITE_PROGRAMS[@]}"; do
+        cp "$WIN/standins/services/$program.exe" "$DIST/"
+    done
+    cp "$WIN/monitor/pstview.exe" "$DIST/"
+    cp "$WIN/standins/applet/postern.cpl" "$WINEPREFIX/drive_c/windows/system32/"
+    # What the installer leaves for both programs: the top directory, and the
+    # poll period in the profile file "watchsvc.exe".
+    wine reg add 'HKLM\SOFTWARE\Corvane\Postern\Global' /v TopDir /t REG_EXPAND_SZ \
+        /d 'C:\POSTERN' /f >/dev/null 2>&1
+    printf '[options]\r\nPollTime=2\r\n' >"$WINEPREFIX/drive_c/windows/watchsvc.exe"
+    for program in "${SUITE_PROGRAMS[@]}"; do
+        wine "C:\\POSTERN\\$program.exe" -installquiet
+    done
+    for program in "${SUITE_PROGRAMS[@]}"; do
+        wine net start "${program^^}" >/dev/null 2>&1 || echo "  could not start ${program^^}"
+    done
+    echo "  registered and started: ${SUITE_PROGRAMS[*]^^}"
+    for _ in $(seq 100); do
+        [[ -s $DIST/watchsvc.dat ]] && break
+        sleep 0.1
+    done
+    echo "  WATCHSVC writes C:\\POSTERN\\watchsvc.dat ($(stat -c %s "$DIST/watchsvc.dat") bytes)"
+    wine 'C:\POSTERN\pstview.exe' &
+    local pstview_pid=$!
+    wait_for_window "WatchSvc Control Panel"
+    sleep 3
+    shoot "WatchSvc Control Panel" "$DEMO/monitor-panel-fresh.png"
+    if [[ $LIVE -eq 1 ]]; then
+        echo "  pstview is open on your display (View... shows the debug log); close it to finish."
+        wait "$pstview_pid" || true
+        return
+    fi
+    wine net stop WATCHSVC >/dev/null 2>&1 || true
+    echo "  stopped WATCHSVC; the file stops changing and the panel turns stale"
+    sleep 6
+    shoot "WatchSvc Control Panel" "$DEMO/monitor-panel-stale.png"
+    # View... (Alt+V) opens the debug log with the whole snapshot.
+    xdotool search --name "WatchSvc Control Panel" windowfocus --sync key alt+v >/dev/null 2>&1 || true
+    for _ in $(seq 50); do
+        [[ -n $(window_id "Debug log") ]] && break
+        sleep 0.1
+    done
+    sleep 1
+    if [[ -n $(window_id "Debug log") ]]; then
+        shoot "Debug log" "$DEMO/monitor-log.png"
+    else
+        echo "  (the debug log did not open; no screenshot of it)"
+    fi
+}
+
 say "packages"
 install_missing_packages
 say "build"
@@ -164,6 +240,7 @@ echo "prefix ready; the kit's programs are in C:\\POSTERN"
 demo_alpha_page
 demo_numeric_page
 demo_send_dialog
+demo_monitor
 
 say "done"
 echo "  logs of the modem simulator: $DEMO/*.log; pages received: $DEMO/*.record"
