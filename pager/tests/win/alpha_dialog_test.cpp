@@ -1,6 +1,7 @@
 // The interactive send dialog, driven the way an operator would drive it: the
 // dialog runs modally on its own thread, this thread types into it, presses its
 // buttons and answers its message boxes.
+#include "common/win_test_support.h"
 #include "pagelink_harness.h"
 #include "pager/res/pagelink_rc.h"
 
@@ -9,23 +10,10 @@
 #include <functional>
 #include <thread>
 
+using postern::TextOf;
+using postern::WaitFor;
+
 namespace {
-
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 15000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-std::string TextOf(HWND window) {
-    char text[4096] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 std::string ProfileValue(const char* key) {
     char value[256] = "";

@@ -2,6 +2,7 @@
 // loads it: the dialog runs modally on its own thread while this thread types
 // into it, presses its buttons and answers its message boxes; the result and
 // the profile file "watchsvc.exe" are checked afterwards.
+#include "common/win_test_support.h"
 #include "common/unique_handle.h"
 
 #include <windows.h>
@@ -12,6 +13,9 @@
 #include <string>
 #include <thread>
 
+using postern::TextOf;
+using postern::WaitFor;
+
 namespace {
 
 constexpr char kProfile[] = "watchsvc.exe";
@@ -21,21 +25,6 @@ constexpr char kAbsent[] = "(absent)";
 
 using SetupMonitorFn = int(WINAPI*)(HWND);
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-std::string TextOf(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 std::string StoredPollTime() {
     char value[64] = "";
