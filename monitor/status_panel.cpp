@@ -13,6 +13,7 @@
 #include "monitor/startup.h"
 
 #include <array>
+#include <cstring>
 
 namespace monitor {
 namespace {
@@ -68,25 +69,48 @@ void RunConfig(HWND panel) {
     UpdateAllRows(panel);
 }
 
+// The colour each label (and, last, the top text) was last painted with, so
+// that a poll repaints a control only when its text or its colour changed;
+// -1 until the panel's first update.
+std::array<int, kServiceCount + 1> ShownColour;
+
+void SetTextIfChanged(HWND control, const char* text) {
+    char shown[sizeof(ServiceEntry::statusText) + 1] = "";
+    GetWindowTextA(control, shown, sizeof shown);
+    if (std::strcmp(shown, text) != 0)
+        SetWindowTextA(control, text);
+}
+
+void RepaintIfColourChanged(HWND control, std::size_t slot) {
+    const int colour =
+        static_cast<int>(PanelColourFor(GetDlgCtrlID(control), MonitorImage, StaleCount));
+    if (ShownColour[slot] != colour) {
+        ShownColour[slot] = colour;
+        InvalidateRect(control, nullptr, TRUE);
+    }
+}
+
 } // namespace
 
 void UpdatePanel(HWND panel, int firstStatusId, int count) {
     FieldTextBuffer<sizeof(MonitorFile::timeText)> time;
     CopyFieldText(MonitorImage.timeText, time);
-    SetDlgItemTextA(panel, IDC_TOPTEXT, time.data());
+    HWND top = GetDlgItem(panel, IDC_TOPTEXT);
+    SetTextIfChanged(top, time.data());
+    RepaintIfColourChanged(top, kServiceCount);
     for (int row = 0; row < count && row < static_cast<int>(kServiceCount); ++row) {
         const ServiceEntry& entry = MonitorImage.services[static_cast<std::size_t>(row)];
         HWND label = GetDlgItem(panel, IDC_LABEL_FIRST + row);
         if (entry.label[0] != '\0') {
             FieldTextBuffer<sizeof(ServiceEntry::label)> text;
             CopyFieldText(entry.label, text);
-            SetWindowTextA(label, text.data());
+            SetTextIfChanged(label, text.data());
         }
         // The colour may have changed with the text unchanged.
-        InvalidateRect(label, nullptr, TRUE);
+        RepaintIfColourChanged(label, static_cast<std::size_t>(row));
         FieldTextBuffer<sizeof(ServiceEntry::statusText)> status;
         CopyFieldText(entry.statusText, status);
-        SetDlgItemTextA(panel, firstStatusId + row, status.data());
+        SetTextIfChanged(GetDlgItem(panel, firstStatusId + row), status.data());
     }
 }
 
@@ -94,6 +118,7 @@ INT_PTR CALLBACK PanelDialogProc(HWND panel, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG:
         CreatePanelBrushes();
+        ShownColour.fill(-1);
         ReadMonitorFile(panel);
         UpdateAllRows(panel);
         return FALSE;

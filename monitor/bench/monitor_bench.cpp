@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
     // is counted with it).
     cpu0 = CpuMs();
     const double idleStart = WallMs();
-    while (WallMs() - idleStart < 3000) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    for (double left = 3000; left > 0; left = 3000 - (WallMs() - idleStart)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
         Pump();
     }
     const double idleCpu = CpuMs() - cpu0;
