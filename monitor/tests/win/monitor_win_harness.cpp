@@ -1,6 +1,8 @@
 // Shared helpers of the Wine-run monitor tests; see monitor_win_harness.h.
 #include "monitor_win_harness.h"
 
+#include "common/win_test_support.h"
+
 #include "monitor/monitor_reader.h"
 #include "monitor/startup.h"
 #include "monitor/status_panel.h"
@@ -10,11 +12,7 @@
 namespace monitor_test {
 
 std::string ExeFolder() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    folder.resize(folder.find_last_of('\\') + 1);
-    return folder;
+    return postern::ExeFolder();
 }
 
 std::string TestFolder() {

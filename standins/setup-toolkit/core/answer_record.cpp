@@ -1,0 +1,85 @@
+// /record: the answers a run was given, written after each one as an answer
+// file that /answers can replay ([Setup] keys of the dialogs' STFANSWER texts).
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "common/unique_handle.h"
+#include "shell_state.h"
+#include "toolkit_core.h"
+
+namespace stf {
+
+namespace {
+
+std::array<char, MAX_PATH> g_path{};
+AnswerFile g_recorded;
+
+bool WriteRecord() {
+    std::string text;
+    std::string error;
+    if (!WriteAnswerFile(g_recorded, text, error)) {
+        NoteFailure("record %s: %s", g_path.data(), error.c_str());
+        return false;
+    }
+    text = "; answers recorded by setup; replay with /answers\r\n" + text;
+    postern::UniqueFile file(CreateFileA(g_path.data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size()) {
+        NoteFailure("record %s: cannot write (error %lu)", g_path.data(), GetLastError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool StartRecord(const char* path) {
+    g_recorded = AnswerFile{};
+    if (!postern::CopyText(g_path, path)) {
+        g_path[0] = '\0';
+        return false;
+    }
+    g_recorded.sections.push_back(AnswerSection{"Setup", {}});
+    if (!WriteRecord()) {
+        g_path[0] = '\0';
+        return false;
+    }
+    LogLine("recording answers to %s", g_path.data());
+    return true;
+}
+
+void RecordAnswer(const std::string& answerText) {
+    if (g_path[0] == '\0')
+        return;
+    AnswerSpec spec;
+    std::string error;
+    if (!ParseAnswerSpec(answerText, spec, error) || spec.key.empty())
+        return;
+    std::string value;
+    if (spec.kind == AnswerKind::Radio) {
+        const std::string digit = SymbolText("ButtonChecked");
+        const std::string_view word =
+            digit.size() == 1 ? WordForDigit(spec, digit[0] - '0') : std::string_view();
+        if (word.empty()) {
+            NoteFailure("record: option \"%s\" of %s has no word", digit.c_str(), spec.key.c_str());
+            return;
+        }
+        value.assign(word);
+    } else {
+        value = SymbolText("EditTextOut");
+    }
+    g_recorded.Set("Setup", spec.key, value);
+    WriteRecord();
+}
+
+void StopRecord() {
+    g_path[0] = '\0';
+    g_recorded = AnswerFile{};
+}
+
+} // namespace stf

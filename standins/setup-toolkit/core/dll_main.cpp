@@ -1,0 +1,28 @@
+// MSSHLSTF.dll's entry point: remembers the module (its own resources) and
+// ends a run log that the program left open.
+#include <windows.h>
+
+#include "shell_state.h"
+#include "toolkit_core.h"
+
+namespace stf {
+namespace {
+HINSTANCE g_module = nullptr;
+}
+
+HINSTANCE ToolkitInstance() {
+    return g_module;
+}
+
+} // namespace stf
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        stf::g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (stf::RunLogOpen())
+            stf::EndRunLog("ended without closing the toolkit");
+    }
+    return TRUE;
+}

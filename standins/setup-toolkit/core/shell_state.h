@@ -1,0 +1,80 @@
+// What the files of the toolkit core (frame, log, symbols, dialogs, unattended
+// answers, record) share among themselves beyond toolkit_core.h.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "answer_file.h"
+
+namespace stf {
+
+// ---- run log and the run's outcome (run_log.cpp) ----
+bool OpenRunLog(const char* path); // appends; false (and nothing logged) when it cannot open
+bool RunLogOpen();
+// A message box was answered: its text becomes the cause a fatal stop names;
+// `failure` (error icon) also makes a TerminateFrame right after a fatal stop.
+void NoteMessageBoxCause(const char* text, bool failure);
+void NoteFatalDialog();                     // the fatal dialog was shown
+void NoteQuitConfirmed(const char* reason); // the quit confirmation was answered EXIT
+// Writes the last line ("end: ...") from what happened and closes the log.
+void FinishRunLog();
+// Writes "end: <text>" and closes the log (start-up failures, process end).
+void EndRunLog(const char* text);
+
+// ---- symbols (symbols.cpp) ----
+// Sets a symbol without a log line (the toolkit's own and dialog-written ones).
+bool SetSymbolQuietly(const char* name, const char* value);
+std::string SymbolText(const char* name);
+// Serial number of the latest symbol change; SymbolSetSince tells whether name
+// changed after `mark` was taken.
+unsigned long SymbolMark();
+bool SymbolSetSince(const char* name, unsigned long mark);
+void ClearSymbols();
+
+// ---- frame (frame.cpp) ----
+bool FrameStarted();
+
+// ---- dialogs (dialogs.cpp) ----
+// The innermost dialog that waits for its event (the frame's close box ends it).
+HWND WaitingDialog();
+// Closes every dialog and frees the dialog libraries (TerminateFrame).
+void CloseAllDialogs();
+// The STFANSWER text of dialog `number` in library, "" when it has none.
+std::string DialogAnswerText(HMODULE library, UINT number);
+
+// ---- unattended answers (unattended.cpp) ----
+bool LoadAnswers(const char* path, std::string& error);
+const AnswerFile& Answers();
+void ResetUnattended();
+// Starts/stops the thread hook that answers message boxes and the installer's
+// own dialogs on the calling thread.
+bool StartAnswerHook();
+void StopAnswerHook();
+
+struct DialogAnswer {
+    const char* event = "CONTINUE";
+    std::string note; // " (answer Key=value)" or " (default)"
+};
+// Answers dialog `number` (procedure `procedure`, STFANSWER text `answerText`)
+// from the answer file: sets ButtonChecked / EditTextOut and picks the event.
+DialogAnswer AnswerDialog(UINT number, const char* procedure, const std::string& answerText);
+bool Quitting();
+const char* QuitReason();
+
+// ---- message boxes (message_box.cpp) ----
+const char* ButtonName(int id);
+// Logs `message box "<caption>": <text> -> <button>` and notes the cause.
+void LogMessageBox(const char* caption, const char* text, int button, bool failure);
+// The button a message box of `type` has as its default.
+int DefaultButton(UINT type);
+
+// ---- record of the answers given (answer_record.cpp) ----
+bool StartRecord(const char* path);
+// A dialog was answered Continue: remembers the answer its STFANSWER names.
+void RecordAnswer(const std::string& answerText);
+void StopRecord();
+
+} // namespace stf

@@ -1,0 +1,332 @@
+// Unattended runs: the answer file, answering the toolkit's dialogs from it
+// (by their STFANSWER text and their procedure's kind), the quit path with its
+// reason, and the thread hook that answers message boxes (and, through the
+// same table, the installer's own dialogs).
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "common/unique_handle.h"
+#include "setup_toolkit.h"
+#include "shell_state.h"
+#include "symbol_table.h"
+#include "toolkit_core.h"
+#include "toolkit_dialogs.h"
+
+namespace stf {
+
+namespace {
+
+constexpr unsigned kMaxAsks = 20;
+constexpr std::size_t kMaxTracked = 64;
+constexpr std::size_t kMaxAnswerFile = 64 * 1024;
+
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::UnhookWindowsHookEx(h); }
+};
+using UniqueHook = postern::UniqueResource<HookTraits>;
+
+// What the run answered for one dialog number.
+struct Asked {
+    UINT number = 0;
+    unsigned count = 0;
+    bool answered = false;
+    std::string answer; // "Key=value" as given last
+};
+
+AnswerFile g_answers;
+std::array<Asked, kMaxTracked> g_asked;
+std::size_t g_askedCount = 0;
+bool g_afterRefused = false; // the previous dialog said the answer before it was refused
+bool g_quitting = false;
+std::array<char, 512> g_reason{};
+UniqueHook g_hook;
+HWND g_lastAnswered = nullptr;
+HWND g_pending = nullptr; // activated, to be answered by AnswerPending
+
+Asked& AskedFor(UINT number) {
+    for (std::size_t i = 0; i < g_askedCount; ++i) {
+        if (g_asked[i].number == number)
+            return g_asked[i];
+    }
+    if (g_askedCount < g_asked.size()) {
+        g_asked[g_askedCount] = Asked{number, 0, false, {}};
+        return g_asked[g_askedCount++];
+    }
+    // More distinct dialogs than tracked: the last slot is shared, which at
+    // worst ends the run earlier through the ask limit.
+    return g_asked.back();
+}
+
+void StartQuit(const std::string& reason) {
+    g_quitting = true;
+    postern::CopyText(g_reason, reason.c_str());
+    LogLine("unattended run quits: %s", reason.c_str());
+}
+
+bool Greyed(int digit) {
+    std::string list = SymbolText("OptionsGreyed");
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t comma = list.find(',', start);
+        std::string item =
+            list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (item.size() == 1 && item[0] == static_cast<char>('0' + digit))
+            return true;
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return false;
+}
+
+bool IsProcedure(const char* procedure, const char* name) {
+    return SameName(procedure, name);
+}
+
+// A radio dialog: the option digit from the key's word or the preset option.
+bool AnswerRadio(const AnswerSpec& spec, std::string& given, DialogAnswer& answer,
+                 std::string& reason) {
+    const AnswerEntry* entry = spec.key.empty() ? nullptr : g_answers.Find("Setup", spec.key);
+    int digit = 0;
+    if (entry != nullptr) {
+        given = spec.key + "=" + entry->value;
+        answer.note = " (answer " + given + ")";
+        digit = DigitForWord(spec, entry->value);
+        if (digit == 0) {
+            reason = "answer " + given + " is not one of " + WordList(spec);
+            return false;
+        }
+        if (Greyed(digit)) {
+            reason = "answer " + given + ": option " + std::to_string(digit) + " is unavailable";
+            return false;
+        }
+    } else {
+        const std::string preset = SymbolText("RadioDefault");
+        answer.note = " (default)";
+        if (preset.empty() || preset[0] < '1' || preset[0] > '9') {
+            reason = "no answer for " + (spec.key.empty() ? std::string("the options") : spec.key) +
+                     " and no preset option";
+            return false;
+        }
+        digit = preset[0] - '0';
+        given = "preset option " + std::to_string(digit);
+        if (Greyed(digit)) {
+            reason = "the " + given + " is unavailable";
+            return false;
+        }
+    }
+    SetSymbolQuietly("ButtonChecked", std::to_string(digit).c_str());
+    return true;
+}
+
+// An edit dialog: the key's value or the proposed text.
+bool AnswerEdit(const AnswerSpec& spec, std::string& given, DialogAnswer& answer,
+                std::string& reason) {
+    const AnswerEntry* entry = spec.key.empty() ? nullptr : g_answers.Find("Setup", spec.key);
+    std::string text;
+    if (entry != nullptr) {
+        text = entry->value;
+        given = spec.key + "=" + text;
+        answer.note = " (answer " + given + ")";
+    } else {
+        text = SymbolText("EditTextIn");
+        given = "proposed text \"" + text + "\"";
+        answer.note = " (default)";
+    }
+    if (text.size() > kMaxSymbolValue) {
+        reason = given.substr(0, 80) + "... does not fit (at most 1024 characters)";
+        return false;
+    }
+    SetSymbolQuietly("EditTextOut", text.c_str());
+    return true;
+}
+
+// ---- the thread hook ----
+
+// Answers one top-level dialog the installer's thread activates; true when
+// the answerer took it.
+using WindowAnswerer = bool (*)(HWND window);
+
+// The visible push button drawn as the default, else the dialog's default id.
+int DefaultButtonOf(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        if ((style & WS_VISIBLE) && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            return GetDlgCtrlID(child);
+    }
+    const LRESULT def = SendMessageA(window, DM_GETDEFID, 0, 0);
+    return HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+}
+
+bool AnswerMessageBox(HWND window) {
+    HWND textControl = GetDlgItem(window, 0xFFFF);
+    if (textControl == nullptr)
+        return false;
+    std::array<char, 256> caption{};
+    std::array<char, 1024> text{};
+    GetWindowTextA(window, caption.data(), static_cast<int>(caption.size()));
+    GetWindowTextA(textControl, text.data(), static_cast<int>(text.size()));
+    const int button = DefaultButtonOf(window);
+    LogMessageBox(caption.data(), text.data(), button, false);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+    return true;
+}
+
+// The installer's own dialogs get their answerers here, tried in order.
+constexpr std::array<WindowAnswerer, 1> kAnswerers = {AnswerMessageBox};
+
+void AnswerWindow(HWND window) {
+    for (WindowAnswerer answerer : kAnswerers) {
+        if (answerer(window))
+            return;
+    }
+    std::array<char, 256> title{};
+    GetWindowTextA(window, title.data(), static_cast<int>(title.size()));
+    NoteFailure("unattended: no answer for dialog \"%s\"; it is cancelled", title.data());
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+// Answers the dialog the hook saw activated once its modal loop runs, so that
+// its initialisation (buttons, default button) is complete.
+void CALLBACK AnswerPending(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND window = g_pending;
+    g_pending = nullptr;
+    if (window != nullptr && IsWindow(window))
+        AnswerWindow(window);
+}
+
+LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        std::array<char, 16> cls{};
+        GetClassNameA(window, cls.data(), static_cast<int>(cls.size()));
+        if (window != g_lastAnswered && std::string_view(cls.data()) == "#32770" &&
+            (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0) {
+            g_lastAnswered = window;
+            g_pending = window;
+            if (SetTimer(nullptr, 0, 10, AnswerPending) == 0) {
+                NoteFailure("unattended: no timer to answer dialog (error %lu)", GetLastError());
+                g_pending = nullptr;
+                AnswerWindow(window);
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+bool LoadAnswers(const char* path, std::string& error) {
+    postern::UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = "cannot be opened (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size > kMaxAnswerFile) {
+        error = "larger than 64 KB";
+        return false;
+    }
+    std::string text(size, '\0');
+    DWORD read = 0;
+    if (size > 0 && (!ReadFile(file.get(), text.data(), size, &read, nullptr) || read != size)) {
+        error = "cannot be read (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    return ParseAnswerFile(text, g_answers, error);
+}
+
+const AnswerFile& Answers() {
+    return g_answers;
+}
+
+void ResetUnattended() {
+    g_answers = AnswerFile{};
+    g_askedCount = 0;
+    g_afterRefused = false;
+    g_quitting = false;
+    g_reason[0] = '\0';
+    g_lastAnswered = nullptr;
+    g_pending = nullptr;
+}
+
+bool Quitting() {
+    return g_quitting;
+}
+const char* QuitReason() {
+    return g_reason.data();
+}
+
+bool StartAnswerHook() {
+    g_hook.reset(SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId()));
+    return g_hook.valid();
+}
+
+void StopAnswerHook() {
+    g_hook.reset();
+}
+
+DialogAnswer AnswerDialog(UINT number, const char* procedure, const std::string& answerText) {
+    DialogAnswer answer;
+    Asked& asked = AskedFor(number);
+    ++asked.count;
+    const bool afterRefused = g_afterRefused;
+    g_afterRefused = false;
+
+    AnswerSpec spec;
+    std::string error;
+    const bool haveSpec = !answerText.empty();
+    if (haveSpec && !ParseAnswerSpec(answerText, spec, error)) {
+        if (!g_quitting)
+            StartQuit("dialog " + std::to_string(number) + " has a bad STFANSWER text: " + error);
+        answer.event = STF_EVENT_EXIT;
+        return answer;
+    }
+    const bool continues =
+        IsProcedure(procedure, "FModelessDlgProc") || (haveSpec && spec.kind == AnswerKind::Fatal);
+    if (g_quitting) {
+        answer.event = continues ? STF_EVENT_CONTINUE : STF_EVENT_EXIT;
+        answer.note = " (quitting)";
+        return answer;
+    }
+    if (asked.count > kMaxAsks) {
+        StartQuit("dialog " + std::to_string(number) + " asked more than 20 times");
+        answer.event = continues ? STF_EVENT_CONTINUE : STF_EVENT_EXIT;
+        return answer;
+    }
+    if (haveSpec && spec.kind == AnswerKind::Refused) {
+        g_afterRefused = true;
+        return answer;
+    }
+    const bool radio =
+        haveSpec ? spec.kind == AnswerKind::Radio : IsProcedure(procedure, "FRadioDlgProc");
+    const bool edit =
+        haveSpec ? spec.kind == AnswerKind::Edit : IsProcedure(procedure, "FEditDlgProc");
+    if (!radio && !edit)
+        return answer; // information, help, modeless, fatal, quit confirmation
+
+    std::string given;
+    std::string reason;
+    const bool ok =
+        radio ? AnswerRadio(spec, given, answer, reason) : AnswerEdit(spec, given, answer, reason);
+    if (ok && afterRefused && asked.answered && asked.answer == given)
+        reason = given + " was refused";
+    if (!reason.empty()) {
+        StartQuit(reason);
+        answer.event = STF_EVENT_EXIT;
+        return answer;
+    }
+    asked.answered = true;
+    asked.answer = given;
+    return answer;
+}
+
+} // namespace stf

@@ -1,0 +1,78 @@
+// Answer files of unattended setup runs: an INI-like text of sections with
+// ordered key=value entries, its reader and writer, and the STFANSWER texts
+// that tell how a dialog is answered from it (key, words and their digits).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stf {
+
+struct AnswerEntry {
+    std::string key;
+    std::string value;
+};
+
+struct AnswerSection {
+    std::string name;
+    std::vector<AnswerEntry> entries; // in file order; a key may repeat
+};
+
+struct AnswerFile {
+    std::vector<AnswerSection> sections; // in file order, each name once
+
+    // Section and key names compare case-insensitively.
+    const AnswerSection* Section(std::string_view name) const;
+    // The first entry of key in section, or null.
+    const AnswerEntry* Find(std::string_view section, std::string_view key) const;
+    // Sets the first entry of key (or appends one), creating the section.
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+};
+
+bool SameName(std::string_view a, std::string_view b); // ASCII case-insensitive
+
+// Reads an answer file. Lines end in LF or CRLF; blank lines and lines whose
+// first non-blank character is ';' are comments. "[Name]" starts a section (a
+// repeated name continues the earlier one); "key=value" adds an entry to the
+// current section. A value is trimmed of spaces and tabs, and a ';' after a
+// space or tab starts a comment; a value in double quotes keeps both (""
+// inside the quotes stands for one quote). Returns false with "line N: ..."
+// in error for anything else.
+bool ParseAnswerFile(std::string_view text, AnswerFile& file, std::string& error);
+
+// Writes file so that ParseAnswerFile reads back the same sections and
+// entries, quoting values where needed. Returns false with a reason when a
+// name or value cannot be written (an empty or ill-formed name, a line break).
+bool WriteAnswerFile(const AnswerFile& file, std::string& text, std::string& error);
+
+// How a dialog is answered, from its STFANSWER resource text:
+//   "key=Mode;new=1;update=2;remove=3"  radio dialog: words give option digits
+//   "key=HostName"                      edit dialog: the value is the text
+//   "refused"                           the previous answer was refused
+//   "fatal"                             the run ends in the fatal stop
+enum class AnswerKind { Radio, Edit, Refused, Fatal };
+
+struct AnswerWord {
+    std::string word;
+    int digit = 0; // 1..9
+};
+
+struct AnswerSpec {
+    AnswerKind kind = AnswerKind::Edit;
+    std::string key;               // Radio and Edit
+    std::vector<AnswerWord> words; // Radio only, in resource order
+};
+
+// Parses an STFANSWER text (items separated by ';', spaces around them
+// ignored; the text ends at the first NUL). Returns false with a reason.
+bool ParseAnswerSpec(std::string_view text, AnswerSpec& spec, std::string& error);
+
+// The option digit of word (case-insensitive), 0 when the word is unknown.
+int DigitForWord(const AnswerSpec& spec, std::string_view word);
+// The first word for digit, or an empty view when none has it.
+std::string_view WordForDigit(const AnswerSpec& spec, int digit);
+// The words joined as "new, update, remove" (for messages).
+std::string WordList(const AnswerSpec& spec);
+
+} // namespace stf

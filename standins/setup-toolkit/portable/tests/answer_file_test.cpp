@@ -1,0 +1,199 @@
+// Answer files: reading, writing back, and STFANSWER texts.
+#include "answer_file.h"
+
+#include <gtest/gtest.h>
+
+using namespace stf;
+
+namespace {
+
+AnswerFile Parsed(const std::string& text) {
+    AnswerFile file;
+    std::string error;
+    EXPECT_TRUE(ParseAnswerFile(text, file, error)) << error;
+    return file;
+}
+
+std::string ValueOf(const AnswerFile& file, const char* section, const char* key) {
+    const AnswerEntry* entry = file.Find(section, key);
+    return entry ? entry->value : "<missing>";
+}
+
+std::string ParseError(const std::string& text) {
+    AnswerFile file;
+    std::string error;
+    EXPECT_FALSE(ParseAnswerFile(text, file, error)) << text;
+    return error;
+}
+
+void ExpectSame(const AnswerFile& a, const AnswerFile& b) {
+    ASSERT_EQ(a.sections.size(), b.sections.size());
+    for (std::size_t i = 0; i < a.sections.size(); ++i) {
+        EXPECT_EQ(a.sections[i].name, b.sections[i].name);
+        ASSERT_EQ(a.sections[i].entries.size(), b.sections[i].entries.size());
+        for (std::size_t j = 0; j < a.sections[i].entries.size(); ++j) {
+            EXPECT_EQ(a.sections[i].entries[j].key, b.sections[i].entries[j].key);
+            EXPECT_EQ(a.sections[i].entries[j].value, b.sections[i].entries[j].value);
+        }
+    }
+}
+
+} // namespace
+
+TEST(AnswerFileParse, TheDocumentedExample) {
+    const AnswerFile file = Parsed("[Setup]\r\n"
+                                   "Mode=new                 ; new | update | remove\r\n"
+                                   "UserDatabase=own\r\n"
+                                   "HostName=mail.example.com\r\n"
+                                   "Destination=C:\\POSTERN\r\n"
+                                   "ConvertDatabase=yes\r\n"
+                                   "[Users]\r\n"
+                                   "; the add-user wizard\r\n"
+                                   "alice=Alice Example,alice-pw\r\n"
+                                   "bob=Bob Example,bob-pw\r\n");
+    ASSERT_EQ(file.sections.size(), 2u);
+    EXPECT_EQ(ValueOf(file, "Setup", "Mode"), "new");
+    EXPECT_EQ(ValueOf(file, "Setup", "Destination"), "C:\\POSTERN");
+    EXPECT_EQ(ValueOf(file, "Setup", "HostName"), "mail.example.com");
+    const AnswerSection* users = file.Section("users");
+    ASSERT_NE(users, nullptr);
+    ASSERT_EQ(users->entries.size(), 2u);
+    EXPECT_EQ(users->entries[0].key, "alice");
+    EXPECT_EQ(users->entries[0].value, "Alice Example,alice-pw");
+    EXPECT_EQ(users->entries[1].key, "bob");
+}
+
+TEST(AnswerFileParse, NamesAreCaseInsensitiveAndSectionsMerge) {
+    const AnswerFile file = Parsed("[setup]\nMODE=update\n[Other]\nx=1\n[SETUP]\nhostname=h\n");
+    ASSERT_EQ(file.sections.size(), 2u);
+    EXPECT_EQ(file.sections[0].name, "setup");
+    EXPECT_EQ(ValueOf(file, "Setup", "mode"), "update");
+    EXPECT_EQ(ValueOf(file, "SETUP", "HostName"), "h");
+    EXPECT_EQ(file.Find("Setup", "absent"), nullptr);
+    EXPECT_EQ(file.Find("Absent", "mode"), nullptr);
+}
+
+TEST(AnswerFileParse, CommentsAndTrimming) {
+    const AnswerFile file = Parsed("  ; comment line\n"
+                                   "\t[ Setup ]   ; after a section\n"
+                                   "  a  =  spaced value \t\n"
+                                   "b=semi;colon kept\n"
+                                   "c=x ;comment\n"
+                                   "d=x\t; tab comment\n"
+                                   "e=;leading semicolon\n"
+                                   "f= ;all comment\n"
+                                   "g=\n");
+    EXPECT_EQ(file.sections[0].name, "Setup");
+    EXPECT_EQ(ValueOf(file, "Setup", "a"), "spaced value");
+    EXPECT_EQ(ValueOf(file, "Setup", "b"), "semi;colon kept");
+    EXPECT_EQ(ValueOf(file, "Setup", "c"), "x");
+    EXPECT_EQ(ValueOf(file, "Setup", "d"), "x");
+    EXPECT_EQ(ValueOf(file, "Setup", "e"), ";leading semicolon");
+    EXPECT_EQ(ValueOf(file, "Setup", "f"), "");
+    EXPECT_EQ(ValueOf(file, "Setup", "g"), "");
+}
+
+TEST(AnswerFileParse, QuotedValues) {
+    const AnswerFile file = Parsed("[S]\n"
+                                   "a=\"  keeps spaces  \"\n"
+                                   "b=\"x ; not a comment\"   ; but this is\n"
+                                   "c=\"say \"\"hi\"\"\"\n"
+                                   "d=\"\"\n"
+                                   "e=a \"middle\" quote\n");
+    EXPECT_EQ(ValueOf(file, "S", "a"), "  keeps spaces  ");
+    EXPECT_EQ(ValueOf(file, "S", "b"), "x ; not a comment");
+    EXPECT_EQ(ValueOf(file, "S", "c"), "say \"hi\"");
+    EXPECT_EQ(ValueOf(file, "S", "d"), "");
+    EXPECT_EQ(ValueOf(file, "S", "e"), "a \"middle\" quote");
+}
+
+TEST(AnswerFileParse, ErrorsNameTheLine) {
+    EXPECT_EQ(ParseError("[S]\nno equals sign\n"),
+              "line 2: expected [section], key=value or a comment");
+    EXPECT_EQ(ParseError("key=value\n"), "line 1: entry before the first [section]");
+    EXPECT_EQ(ParseError("[S]\n\n[broken\n"), "line 3: section name without ']'");
+    EXPECT_EQ(ParseError("[ ]\n"), "line 1: empty section name");
+    EXPECT_EQ(ParseError("[S] x\n"), "line 1: text after the section name");
+    EXPECT_EQ(ParseError("[S]\n=v\n"), "line 2: entry without a key");
+    EXPECT_EQ(ParseError("[S]\na=\"open\n"), "line 2: quoted value without its closing quote");
+    EXPECT_EQ(ParseError("[S]\na=\"q\" tail\n"), "line 2: text after a quoted value");
+    EXPECT_EQ(ParseError("[S]\nkey ;c=v\n"), "line 2: expected [section], key=value or a comment");
+}
+
+TEST(AnswerFileWrite, RoundTripsAwkwardValues) {
+    AnswerFile file;
+    file.Set("Setup", "Destination", "C:\\POSTERN");
+    file.Set("Setup", "Lead", "  leading and trailing  ");
+    file.Set("Setup", "Semi", "a ; b");
+    file.Set("Setup", "Quote", "\"quoted\" start");
+    file.Set("Setup", "Empty", "");
+    file.Set("Setup", "Tab", "x\t;y");
+    file.Set("Users", "alice", "Alice Example,pw;1");
+    std::string text;
+    std::string error;
+    ASSERT_TRUE(WriteAnswerFile(file, text, error)) << error;
+    ExpectSame(Parsed(text), file);
+    EXPECT_NE(text.find("Destination=C:\\POSTERN\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Semi=\"a ; b\"\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Quote=\"\"\"quoted\"\" start\"\r\n"), std::string::npos) << text;
+}
+
+TEST(AnswerFileWrite, SetReplacesTheFirstEntryCaseInsensitively) {
+    AnswerFile file = Parsed("[Setup]\nMode=new\nHostName=a\n");
+    file.Set("SETUP", "mode", "remove");
+    ASSERT_EQ(file.sections[0].entries.size(), 2u);
+    EXPECT_EQ(file.sections[0].entries[0].key, "Mode");
+    EXPECT_EQ(file.sections[0].entries[0].value, "remove");
+}
+
+TEST(AnswerFileWrite, RefusesWhatCannotReadBack) {
+    const std::vector<std::pair<std::string, std::string>> badKeys = {
+        {"", "v"}, {" lead", "v"}, {"a=b", "v"}, {";c", "v"}, {"[s", "v"}, {"k ;c", "v"}};
+    for (const auto& [key, value] : badKeys) {
+        AnswerFile file;
+        file.sections.push_back(AnswerSection{"S", {AnswerEntry{key, value}}});
+        std::string text;
+        std::string error;
+        EXPECT_FALSE(WriteAnswerFile(file, text, error)) << "key [" << key << "]";
+    }
+    AnswerFile lineBreak;
+    lineBreak.Set("S", "k", "two\nlines");
+    std::string text;
+    std::string error;
+    EXPECT_FALSE(WriteAnswerFile(lineBreak, text, error));
+    EXPECT_EQ(error, "the value of k holds a line break");
+    AnswerFile badSection;
+    badSection.sections.push_back(AnswerSection{"a]b", {}});
+    EXPECT_FALSE(WriteAnswerFile(badSection, text, error));
+}
+
+TEST(AnswerSpecParse, RadioEditRefusedFatal) {
+    AnswerSpec spec;
+    std::string error;
+    ASSERT_TRUE(ParseAnswerSpec("key=Mode;new=1;update=2;remove=3", spec, error)) << error;
+    EXPECT_EQ(spec.kind, AnswerKind::Radio);
+    EXPECT_EQ(spec.key, "Mode");
+    EXPECT_EQ(DigitForWord(spec, "UPDATE"), 2);
+    EXPECT_EQ(DigitForWord(spec, "upgrade"), 0);
+    EXPECT_EQ(WordForDigit(spec, 3), "remove");
+    EXPECT_EQ(WordForDigit(spec, 4), "");
+    EXPECT_EQ(WordList(spec), "new, update, remove");
+
+    ASSERT_TRUE(ParseAnswerSpec(std::string(" key = HostName \0junk", 21), spec, error));
+    EXPECT_EQ(spec.kind, AnswerKind::Edit);
+    EXPECT_EQ(spec.key, "HostName");
+    ASSERT_TRUE(ParseAnswerSpec("refused", spec, error));
+    EXPECT_EQ(spec.kind, AnswerKind::Refused);
+    ASSERT_TRUE(ParseAnswerSpec("FATAL;", spec, error));
+    EXPECT_EQ(spec.kind, AnswerKind::Fatal);
+}
+
+TEST(AnswerSpecParse, Errors) {
+    AnswerSpec spec;
+    std::string error;
+    for (const char* bad : {"", "Mode", "key=", "key=Mode;new", "key=Mode;new=0", "key=Mode;new=12",
+                            "key=Mode;=1", "key=Mode;new=1;NEW=2", "refused;key=x"}) {
+        EXPECT_FALSE(ParseAnswerSpec(bad, spec, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
