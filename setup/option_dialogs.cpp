@@ -1,0 +1,245 @@
+// The option dialogs and their loop (see option_dialogs.h).
+#include "setup/option_dialogs.h"
+
+#include "common/bounded_format.h"
+#include "setup/dialog_event.h"
+#include "setup/path_text.h"
+#include "setup/setup_session.h"
+#include "setup/setup_paths.h"
+#include "setup/toolkit_binding.h"
+
+#include <array>
+
+namespace {
+
+constexpr UINT WelcomeDialog = 100;
+constexpr UINT QuitDialog = 200;
+constexpr UINT DestinationDialog = 300;
+constexpr UINT SetupTypeDialog = 800;
+constexpr UINT UserDatabaseDialog = 801;
+constexpr UINT BadDirectoryDialog = 6400;
+constexpr UINT HostNameDialog = 7801;
+
+// The symbols' read limit: a value must be shorter than this.
+constexpr UINT ValueLimit = 255;
+constexpr UINT ChoiceLimit = 15;
+
+using EventWord = std::array<char, 16>;
+
+// Shows one dialog of the dialog library with the common help dialog and
+// returns the classified event.
+DialogEvent Show(UINT number, const char* procedure) {
+    EventWord event{};
+    RunDialog(DialogLibraryName, number, procedure, HelpDialogNumber, HelpDlgProc, event,
+              EventLimit);
+    return ClassifyDialogEvent(event.data());
+}
+
+// A dialog with no help.
+DialogEvent ShowWithoutHelp(UINT number, const char* procedure) {
+    EventWord event{};
+    RunDialog(DialogLibraryName, number, procedure, 0, nullptr, event, EventLimit);
+    return ClassifyDialogEvent(event.data());
+}
+
+// Closes the dialog on top.
+void Close() {
+    CloseDialogs(1);
+}
+
+// The first character of ButtonChecked.
+char CheckedButton() {
+    std::array<char, 16> checked{};
+    GetSymbol("ButtonChecked", checked, ChoiceLimit);
+    return checked[0];
+}
+
+// EditTextIn gets a directory without its trailing backslash.
+void OfferDirectory(const char* directory) {
+    std::array<char, 272> text{};
+    postern::CopyText(text, directory);
+    StripTrailingBackslash(text, CharStep);
+    SetSymbol("EditTextIn", text.data());
+    SetSymbol("EditFocus", "END");
+}
+
+// The destination's checks, in order; true when it is accepted into DestDir.
+bool DestinationAccepted() {
+    std::array<char, 256> text{};
+    GetSymbol("EditTextOut", text, ValueLimit);
+    if (text[0] == '\0' || !IsValidDirectory(text.data()) || !TopDirFits(text.data())) {
+        ShowBadDirectory();
+        return false;
+    }
+    postern::CopyText(Session.DestDir, text.data());
+    AddTrailingBackslash(Session.DestDir, CharStep);
+    // Windows paths ignore letter case: the source folder in another case is
+    // still the source folder.
+    if (lstrcmpiA(Session.DestDir.data(), Session.SourceDir.data()) == 0) {
+        ShowBadDirectory();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void ShowWelcome() {
+    for (;;) {
+        switch (Show(WelcomeDialog, InfoDlgProc)) {
+        case DialogEvent::Continue:
+            Close();
+            return;
+        case DialogEvent::Cancel:
+        case DialogEvent::Exit:
+            ConfirmQuit();
+            break;
+        case DialogEvent::Back:
+        case DialogEvent::Other:
+            break;
+        }
+    }
+}
+
+void AskSetupMode() {
+    for (;;) {
+        SetSymbol("RadioDefault", Session.TypeDefault.data());
+        if (Session.TypeDefault[0] == '1') {
+            // Without an installation only a new one can be chosen.
+            SetSymbol("OptionsGreyed", " ");
+            AddSymbolItem("OptionsGreyed", "2");
+            AddSymbolItem("OptionsGreyed", "3");
+        }
+        switch (Show(SetupTypeDialog, RadioDlgProc)) {
+        case DialogEvent::Continue:
+            Session.SetupMode = CheckedButton() - '0';
+            Close();
+            return;
+        case DialogEvent::Cancel:
+        case DialogEvent::Exit:
+            ConfirmQuit();
+            break;
+        case DialogEvent::Back:
+        case DialogEvent::Other:
+            break;
+        }
+    }
+}
+
+bool AskUserDatabase() {
+    OfferDirectory(Session.DestDir.data());
+    for (;;) {
+        const char preset[2] = {static_cast<char>('1' + Session.UserDbOption), '\0'};
+        SetSymbol("RadioDefault", preset);
+        switch (Show(UserDatabaseDialog, RadioDlgProc)) {
+        case DialogEvent::Continue:
+        case DialogEvent::Other: {
+            // Option 1 is the Windows NT user database (0), option 2 the
+            // suite's own (1); any other answer keeps the current choice.
+            const char checked = CheckedButton();
+            if (checked == '1' || checked == '2')
+                Session.UserDbOption = checked - '1';
+            Close();
+            return true;
+        }
+        case DialogEvent::Back:
+        case DialogEvent::Cancel:
+            Close();
+            return false;
+        case DialogEvent::Exit:
+            ConfirmQuit();
+            break;
+        }
+    }
+}
+
+bool AskHostName() {
+    SetSymbol("EditTextIn", Session.HostName.data());
+    SetSymbol("EditFocus", "END");
+    for (;;) {
+        switch (Show(HostNameDialog, EditDlgProc)) {
+        case DialogEvent::Continue:
+        case DialogEvent::Other:
+            GetSymbol("EditTextOut", Session.HostName, ValueLimit);
+            Close();
+            return true;
+        case DialogEvent::Back:
+        case DialogEvent::Cancel:
+            Close();
+            return false;
+        case DialogEvent::Exit:
+            ConfirmQuit();
+            break;
+        }
+    }
+}
+
+bool AskDestination() {
+    OfferDirectory(Session.DestDir.data());
+    for (;;) {
+        switch (Show(DestinationDialog, EditDlgProc)) {
+        case DialogEvent::Continue:
+        case DialogEvent::Other:
+            if (DestinationAccepted()) {
+                Close();
+                return true;
+            }
+            break;
+        case DialogEvent::Back:
+        case DialogEvent::Cancel:
+            Close();
+            return false;
+        case DialogEvent::Exit:
+            ConfirmQuit();
+            break;
+        }
+    }
+}
+
+void ShowBadDirectory() {
+    for (;;) {
+        switch (ShowWithoutHelp(BadDirectoryDialog, Info0DlgProc)) {
+        case DialogEvent::Continue:
+        case DialogEvent::Cancel:
+            Close();
+            return;
+        case DialogEvent::Exit:
+            ConfirmQuit();
+            break;
+        case DialogEvent::Back:
+        case DialogEvent::Other:
+            break;
+        }
+    }
+}
+
+void ConfirmQuit() {
+    for (;;) {
+        switch (Show(QuitDialog, QuitDlgProc)) {
+        case DialogEvent::Continue:
+        case DialogEvent::Cancel:
+            Close();
+            return;
+        case DialogEvent::Exit:
+            CloseDialogs(-1);
+            EndToolkit();
+            ExitProcess(0);
+        case DialogEvent::Back:
+        case DialogEvent::Other:
+            break;
+        }
+    }
+}
+
+void RunOptionDialogs() {
+    for (;;) {
+        AskSetupMode();
+        if (Session.SetupMode == SetupModeNew && Session.Nt351OrLater && !AskUserDatabase())
+            continue;
+        if (Session.SetupMode == SetupModeRemove)
+            return;
+        if (!AskHostName() || !AskDestination())
+            continue;
+        return;
+    }
+}

@@ -1,0 +1,229 @@
+// The installer's dialogs driven like an operator would: buttons pressed in the
+// real dialog windows of the running installer, the run log telling which
+// dialog answered what. A recorded run replays along the same path.
+#include "setup_run.h"
+
+#include "common/win_test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace setup_test;
+using Numbers = std::vector<unsigned>;
+
+namespace {
+
+constexpr int Continue = IDOK;
+constexpr int CancelKey = IDCANCEL;
+constexpr int Back = 101;
+constexpr int Exit = 102;
+constexpr int EditField = 201;
+constexpr int Option1 = 301;
+
+// An installer run that the test operates, one dialog outcome at a time.
+class Operator {
+  public:
+    Operator(const Distribution& dist, const std::string& arguments)
+        : dist_(dist), process_(dist.Start(arguments)) {
+        if (process_ != nullptr)
+            pid_ = GetProcessId(process_);
+    }
+    ~Operator() {
+        if (process_ == nullptr)
+            return;
+        if (WaitForSingleObject(process_, 30000) != WAIT_OBJECT_0)
+            TerminateProcess(process_, 99);
+        CloseHandle(process_);
+    }
+
+    bool Started() const { return process_ != nullptr; }
+
+    // Presses a button of the waiting dialog and waits for its outcome.
+    ::testing::AssertionResult Press(int id) {
+        const std::size_t before = dist_.Dialogs().size();
+        HWND dialog = WaitingDialog();
+        if (dialog == nullptr)
+            return ::testing::AssertionFailure() << "no dialog waits for button " << id;
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        if (!WaitForDialogs(dist_, before + 1))
+            return ::testing::AssertionFailure() << "button " << id << " gave no outcome";
+        return ::testing::AssertionSuccess();
+    }
+
+    // Types into the edit field of the waiting dialog.
+    ::testing::AssertionResult Type(const std::string& text) {
+        HWND dialog = WaitingDialog();
+        if (dialog == nullptr)
+            return ::testing::AssertionFailure() << "no dialog waits";
+        SendMessageA(GetDlgItem(dialog, EditField), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(text.c_str()));
+        return ::testing::AssertionSuccess();
+    }
+
+    // Checks option `n` (1-based) of the waiting radio dialog.
+    ::testing::AssertionResult Choose(int n) {
+        HWND dialog = WaitingDialog();
+        if (dialog == nullptr)
+            return ::testing::AssertionFailure() << "no dialog waits";
+        for (int id = Option1; id < Option1 + 9; ++id)
+            if (HWND option = GetDlgItem(dialog, id))
+                SendMessageA(option, BM_SETCHECK, id == Option1 + n - 1 ? BST_CHECKED : 0, 0);
+        return ::testing::AssertionSuccess();
+    }
+
+    HWND WaitingDialog() const { return setup_test::WaitingDialog(dist_, pid_); }
+
+    // The frame: the visible top-level window of the run that is no dialog.
+    HWND Frame() const {
+        struct Search {
+            DWORD pid;
+            HWND found;
+        } search{pid_, nullptr};
+        EnumWindows(
+            [](HWND window, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                char cls[16] = "";
+                GetClassNameA(window, cls, sizeof cls);
+                if (owner == s->pid && IsWindowVisible(window) && std::string(cls) != "#32770") {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    bool Ended(DWORD timeoutMs = 30000) const {
+        return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+    }
+    DWORD ExitStatus() const {
+        DWORD status = 99;
+        GetExitCodeProcess(process_, &status);
+        return status;
+    }
+
+  private:
+    const Distribution& dist_;
+    HANDLE process_;
+    DWORD pid_ = 0;
+};
+
+std::vector<std::string> Events(const Distribution& dist) {
+    std::vector<std::string> events;
+    for (const DialogOutcome& outcome : dist.Dialogs())
+        events.push_back(std::to_string(outcome.number) + " " + outcome.event);
+    return events;
+}
+
+class InteractiveRun : public ::testing::Test {
+  protected:
+    void SetUp() override { RemoveSuiteRegistry(); }
+    void TearDown() override { RemoveSuiteRegistry(); }
+};
+
+} // namespace
+
+TEST_F(InteractiveRun, BackAndExitFollowTheDialogTablesAndTheRecordReplays) {
+    Distribution dist("operator");
+    const std::string record = dist.Folder() + "..\\recorded.ini";
+    {
+        Operator op(dist, "/record \"" + record + "\"");
+        ASSERT_TRUE(op.Started());
+        ASSERT_TRUE(op.Press(Continue)); // welcome
+        ASSERT_TRUE(op.Press(Continue)); // installation type: new, preset
+        ASSERT_TRUE(op.Press(Back));     // user database: back to the type
+        ASSERT_TRUE(op.Press(Continue));
+        ASSERT_TRUE(op.Choose(2)); // the suite's own user database
+        ASSERT_TRUE(op.Press(Continue));
+        ASSERT_TRUE(op.Type("mail.recorded.test"));
+        ASSERT_TRUE(op.Press(Continue)); // host name
+        ASSERT_TRUE(op.Press(Exit));     // destination: the quit confirmation...
+        ASSERT_TRUE(op.Press(Continue)); // ...returns to the destination
+        ASSERT_TRUE(op.Type("C:\\PSTREC"));
+        ASSERT_TRUE(op.Press(Continue));
+        ASSERT_TRUE(op.Press(Continue)); // completion
+        ASSERT_TRUE(op.Ended());
+        EXPECT_EQ(op.ExitStatus(), 0u);
+    }
+    EXPECT_EQ(Events(dist),
+              (std::vector<std::string>{"100 CONTINUE", "800 CONTINUE", "801 BACK", "800 CONTINUE",
+                                        "801 CONTINUE", "7801 CONTINUE", "300 EXIT", "200 CONTINUE",
+                                        "300 CONTINUE", "5006 CONTINUE", "700 CONTINUE"}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+
+    const std::string recorded = ReadWholeFile(record);
+    EXPECT_NE(recorded.find("Mode=new"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("UserDatabase=own"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("HostName=mail.recorded.test"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("Destination=C:\\PSTREC"), std::string::npos) << recorded;
+
+    // The replay answers the same questions the same way, without the detours.
+    const auto interactive = dist.Dialogs();
+    DeleteFileA(dist.LogPath().c_str());
+    EXPECT_EQ(dist.Run("/answers \"" + record + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+    const auto replayed = dist.Dialogs();
+    ASSERT_EQ(replayed.size(), 7u);
+    EXPECT_NE(replayed[2].line.find("ButtonChecked=\"2\""), std::string::npos);
+    EXPECT_NE(replayed[3].line.find("EditTextOut=\"mail.recorded.test\""), std::string::npos);
+    EXPECT_NE(replayed[4].line.find("EditTextOut=\"C:\\PSTREC\""), std::string::npos);
+}
+
+TEST_F(InteractiveRun, BadDestinationsLeadBackToTheDestinationDialog) {
+    Distribution dist("bad-dest-operator");
+    Operator op(dist, "");
+    ASSERT_TRUE(op.Started());
+    ASSERT_TRUE(op.Press(Continue)); // welcome
+    ASSERT_TRUE(op.Press(Continue)); // new
+    ASSERT_TRUE(op.Press(Continue)); // user database
+    ASSERT_TRUE(op.Press(Continue)); // host name
+    ASSERT_TRUE(op.Type(""));
+    ASSERT_TRUE(op.Press(Continue)); // empty
+    ASSERT_TRUE(op.Press(Continue)); // bad directory: Continue returns
+    std::string source = dist.Folder();
+    for (char& c : source)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    ASSERT_TRUE(op.Type(source));
+    ASSERT_TRUE(op.Press(Continue));  // the source folder in other letters
+    ASSERT_TRUE(op.Press(CancelKey)); // bad directory: Cancel returns too
+    ASSERT_TRUE(op.Press(Back));      // destination: back to the type
+    ASSERT_TRUE(op.Press(Exit));      // type: the quit confirmation
+    ASSERT_TRUE(op.Press(Exit));      // quit
+    ASSERT_TRUE(op.Ended());
+    EXPECT_EQ(op.ExitStatus(), 0u);
+    EXPECT_EQ(Events(dist), (std::vector<std::string>{
+                                "100 CONTINUE", "800 CONTINUE", "801 CONTINUE", "7801 CONTINUE",
+                                "300 CONTINUE", "6400 CONTINUE", "300 CONTINUE", "6400 CANCEL",
+                                "300 BACK", "800 EXIT", "200 EXIT"}));
+    EXPECT_EQ(dist.LastLine().rfind("end: quit (", 0), 0u) << dist.LastLine();
+}
+
+TEST_F(InteractiveRun, WelcomeAndTypeShowAgainOnBackAndTheFrameNamesTheSystem) {
+    Distribution dist("frame");
+    Operator op(dist, "");
+    ASSERT_TRUE(op.Started());
+    ASSERT_TRUE(op.Press(Back)); // welcome again
+    ASSERT_TRUE(op.Press(Continue));
+    ASSERT_TRUE(op.Press(Back));      // type again
+    ASSERT_TRUE(op.Press(CancelKey)); // type: Cancel asks to quit
+    ASSERT_TRUE(op.Press(CancelKey)); // the confirmation's Cancel returns
+
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    const std::string title = "Postern Server for Windows NT " +
+                              std::to_string(version.dwMajorVersion) + "." +
+                              std::to_string(version.dwMinorVersion);
+    EXPECT_EQ(postern::TextOf(op.Frame()), title);
+
+    ASSERT_TRUE(op.Press(Exit));
+    ASSERT_TRUE(op.Press(Exit));
+    ASSERT_TRUE(op.Ended());
+    EXPECT_EQ(Events(dist),
+              (std::vector<std::string>{"100 BACK", "100 CONTINUE", "800 BACK", "800 CANCEL",
+                                        "200 CANCEL", "800 EXIT", "200 EXIT"}));
+}

@@ -1,0 +1,79 @@
+// Running pstsetup.exe in a distribution folder of its own and reading what
+// its run log says.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace setup_test {
+
+// One dialog outcome of the run log: "dialog 800 FRadioDlgProc: CONTINUE ...".
+struct DialogOutcome {
+    unsigned number = 0;
+    std::string procedure;
+    std::string event;
+    std::string line; // the whole line, for details such as EditTextOut
+};
+
+// A fresh distribution folder under the temporary folder: pstsetup.exe, the
+// toolkit DLLs, mscuistf.dll and pstsuite.inf. Removed with everything in it
+// when the object goes.
+class Distribution {
+  public:
+    explicit Distribution(const std::string& name);
+    ~Distribution();
+    Distribution(const Distribution&) = delete;
+    Distribution& operator=(const Distribution&) = delete;
+
+    const std::string& Folder() const { return folder_; } // ends in a backslash
+    std::string Path(const std::string& file) const { return folder_ + file; }
+    const std::string& LogPath() const { return log_; }
+
+    // Writes an answer file into the folder and returns its path.
+    std::string WriteAnswers(const std::string& name, const std::string& text) const;
+    // Runs the installer with the arguments (plus /log LogPath()) in the folder
+    // and waits for it; returns its exit status or -1 when it did not end.
+    DWORD Run(const std::string& arguments, DWORD timeoutMs = 60000) const;
+    // Starts it without waiting.
+    HANDLE Start(const std::string& arguments) const;
+
+    std::vector<std::string> LogLines() const;   // without their time stamps
+    std::vector<DialogOutcome> Dialogs() const;  // the dialog outcomes in order
+    std::vector<unsigned> DialogNumbers() const; // their numbers in order
+    // How many times a dialog was put up to wait for the operator.
+    std::size_t ShownCount() const;
+    std::string LastLine() const;
+    bool LogContains(const std::string& text) const;
+
+  private:
+    std::string root_;
+    std::string folder_;
+    std::string log_;
+};
+
+// The suite's Global key, set up for a test and removed afterwards.
+class RegisteredInstallation {
+  public:
+    RegisteredInstallation(const char* topDir, const char* hostName);
+    ~RegisteredInstallation();
+    RegisteredInstallation(const RegisteredInstallation&) = delete;
+    RegisteredInstallation& operator=(const RegisteredInstallation&) = delete;
+};
+
+// Removes the suite's registry tree (a test that needs "no installation").
+void RemoveSuiteRegistry();
+
+std::string ReadWholeFile(const std::string& path);
+
+// The enabled, visible dialog of process `pid` that waits for the operator,
+// or null.
+HWND ActiveDialog(DWORD pid);
+// Waits for the log to hold `count` dialog outcomes; false on time-out.
+bool WaitForDialogs(const Distribution& dist, std::size_t count, DWORD timeoutMs = 20000);
+// Waits until a dialog of the run waits for the operator (the log says it was
+// shown and has no outcome for it yet) and returns it, or null on time-out.
+HWND WaitingDialog(const Distribution& dist, DWORD pid, DWORD timeoutMs = 20000);
+
+} // namespace setup_test

@@ -1,0 +1,184 @@
+// The installer run from answer files: which dialogs it walks, in which order,
+// and how each run ends.
+#include "setup_run.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+using namespace setup_test;
+using Numbers = std::vector<unsigned>;
+
+namespace {
+
+std::string Answers(const std::string& setupLines) {
+    return "[Setup]\r\n" + setupLines;
+}
+
+// The line of the first outcome of dialog `number`, or "".
+std::string OutcomeLine(const Distribution& dist, unsigned number) {
+    for (const DialogOutcome& outcome : dist.Dialogs())
+        if (outcome.number == number)
+            return outcome.line;
+    return "";
+}
+
+class UnattendedRun : public ::testing::Test {
+  protected:
+    void SetUp() override { RemoveSuiteRegistry(); }
+    void TearDown() override { RemoveSuiteRegistry(); }
+};
+
+} // namespace
+
+TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
+    Distribution dist("new");
+    const std::string answers = dist.WriteAnswers(
+        "new.ini", Answers("Mode=new\r\nUserDatabase=nt\r\nHostName=mail.example.com\r\n"
+                           "Destination=C:\\PSTNEW\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+    // Without an installation only option 1 can be chosen.
+    EXPECT_TRUE(dist.LogContains("OptionsGreyed")) << dist.LastLine();
+    EXPECT_NE(OutcomeLine(dist, 800).find("ButtonChecked=\"1\""), std::string::npos);
+    EXPECT_NE(OutcomeLine(dist, 801).find("ButtonChecked=\"1\""), std::string::npos);
+    EXPECT_NE(OutcomeLine(dist, 7801).find("mail.example.com"), std::string::npos);
+    EXPECT_NE(OutcomeLine(dist, 300).find("C:\\PSTNEW"), std::string::npos);
+    // The work step copied nothing and registered nothing.
+    HKEY key = nullptr;
+    EXPECT_NE(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane\\Postern\\Global", 0, KEY_READ, &key),
+        ERROR_SUCCESS);
+}
+
+TEST_F(UnattendedRun, UpdateIsProposedAndKeepsTheRegisteredValues) {
+    RegisteredInstallation installed("C:\\OLDPOSTERN", "old.example.com");
+    Distribution dist("update");
+    // Only the mode is given: the host name and destination keep the proposals.
+    const std::string answers = dist.WriteAnswers("update.ini", Answers("Mode=update\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 700}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+    EXPECT_FALSE(dist.LogContains("OptionsGreyed"));
+    EXPECT_NE(OutcomeLine(dist, 800).find("ButtonChecked=\"2\""), std::string::npos);
+    EXPECT_NE(OutcomeLine(dist, 7801).find("old.example.com"), std::string::npos);
+    EXPECT_NE(OutcomeLine(dist, 300).find("C:\\OLDPOSTERN"), std::string::npos);
+}
+
+TEST_F(UnattendedRun, RemovalGoesStraightToTheWorkStep) {
+    RegisteredInstallation installed("C:\\OLDPOSTERN", "old.example.com");
+    Distribution dist("remove");
+    const std::string answers = dist.WriteAnswers(
+        "remove.ini", Answers("Mode=remove\r\nHostName=ignored\r\nDestination=C:\\OTHER\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 5007}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+}
+
+TEST_F(UnattendedRun, ANewInstallationOnAMachineWithOneCanStillBeChosen) {
+    RegisteredInstallation installed("C:\\OLDPOSTERN", nullptr);
+    Distribution dist("new-over-old");
+    const std::string answers = dist.WriteAnswers(
+        "new.ini", Answers("Mode=new\r\nUserDatabase=own\r\nDestination=C:\\PSTNEW2\\\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_NE(OutcomeLine(dist, 801).find("ButtonChecked=\"2\""), std::string::npos);
+    // Without a registered host name the proposal is the fixed text.
+    EXPECT_NE(OutcomeLine(dist, 7801).find("hostname_not_set"), std::string::npos);
+}
+
+TEST_F(UnattendedRun, UpdateWithoutAnInstallationQuitsWithTheReason) {
+    Distribution dist("update-none");
+    const std::string answers = dist.WriteAnswers("update.ini", Answers("Mode=update\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    const Numbers numbers = dist.DialogNumbers();
+    ASSERT_GE(numbers.size(), 3u);
+    EXPECT_EQ(numbers[0], 100u);
+    EXPECT_EQ(numbers[1], 800u);
+    EXPECT_EQ(numbers.back(), 200u); // the quit confirmation ends it
+    EXPECT_EQ(dist.LastLine().rfind("end: quit (", 0), 0u) << dist.LastLine();
+}
+
+TEST_F(UnattendedRun, HostNameOfLimitLengthEndsInBufferOverflowAndTheFatalStop) {
+    Distribution dist("overflow");
+    const std::string answers = dist.WriteAnswers(
+        "long.ini", Answers("Mode=new\r\nHostName=" + std::string(255, 'h') + "\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_TRUE(dist.LogContains("Buffer Overflow"));
+    const Numbers numbers = dist.DialogNumbers();
+    ASSERT_FALSE(numbers.empty());
+    EXPECT_EQ(numbers.back(), 400u);
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), 300u), 0);
+    EXPECT_EQ(dist.LastLine().rfind("end: fatal stop (", 0), 0u) << dist.LastLine();
+}
+
+TEST_F(UnattendedRun, HostNameOneShorterThanTheLimitIsAccepted) {
+    Distribution dist("longest");
+    const std::string host(254, 'h');
+    const std::string answers =
+        dist.WriteAnswers("long.ini", Answers("Mode=new\r\nHostName=" + host + "\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_FALSE(dist.LogContains("Buffer Overflow"));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+}
+
+TEST_F(UnattendedRun, DestinationsThatCannotBeUsedShowTheBadDirectoryDialog) {
+    Distribution dist("bad-dest");
+    // The source folder in other letters, a relative path, an empty text and a
+    // top directory one character too long are each refused with dialog 6400,
+    // and the same answer asked again ends the run.
+    std::string source = dist.Folder();
+    for (char& c : source)
+        c = static_cast<char>(islower(static_cast<unsigned char>(c)) ? toupper(c) : tolower(c));
+    const std::string tooLong = "C:\\" + std::string(76, 'd'); // 79 characters
+    for (const std::string& destination :
+         {source, std::string("POSTERN"), std::string("\"\""), tooLong, tooLong + "\\"}) {
+        SCOPED_TRACE(destination);
+        DeleteFileA(dist.LogPath().c_str());
+        const std::string answers = dist.WriteAnswers(
+            "bad.ini", Answers("Mode=new\r\nDestination=" + destination + "\r\n"));
+        EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+        const Numbers numbers = dist.DialogNumbers();
+        const auto bad = std::find(numbers.begin(), numbers.end(), 6400u);
+        ASSERT_NE(bad, numbers.end());
+        EXPECT_EQ(*(bad - 1), 300u);
+        EXPECT_EQ(*(bad + 1), 300u); // the destination dialog again
+        EXPECT_EQ(std::count(numbers.begin(), numbers.end(), 5006u), 0);
+        EXPECT_EQ(dist.LastLine().rfind("end: quit (", 0), 0u) << dist.LastLine();
+    }
+}
+
+TEST_F(UnattendedRun, TheLongestTopDirectoryIsAccepted) {
+    Distribution dist("longest-dest");
+    const std::string longest = "C:\\" + std::string(75, 'd'); // 78 characters
+    const std::string answers =
+        dist.WriteAnswers("ok.ini", Answers("Mode=new\r\nDestination=" + longest + "\\\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+}
+
+TEST_F(UnattendedRun, AMissingDescriptionFileEndsInTheFatalStop) {
+    Distribution dist("no-inf");
+    DeleteFileA(dist.Path("pstsuite.inf").c_str());
+    const std::string answers = dist.WriteAnswers("new.ini", Answers("Mode=new\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{400}));
+    EXPECT_EQ(dist.LastLine().rfind("end: fatal stop (", 0), 0u) << dist.LastLine();
+    EXPECT_TRUE(dist.LogContains("pstsuite.inf"));
+}
+
+TEST_F(UnattendedRun, AMissingSectionEndsInTheFatalStopAfterTheDialogs) {
+    Distribution dist("no-section");
+    {
+        std::ofstream inf(dist.Path("pstsuite.inf"), std::ios::binary | std::ios::trunc);
+        inf << "[Files]\r\n[F35]\r\n"; // F351 missing
+    }
+    const std::string answers = dist.WriteAnswers("new.ini", Answers("Mode=new\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 400}));
+    EXPECT_EQ(dist.LastLine().rfind("end: fatal stop (", 0), 0u) << dist.LastLine();
+    EXPECT_TRUE(dist.LogContains("F351"));
+}
