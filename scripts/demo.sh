@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Demonstrates the kit on this machine: builds everything, makes a fresh Wine
 # prefix under build/demo, and drives the deliverables against the stand-ins.
+#   - the installer from the distribution folder: an unattended new
+#     installation from an answer file (its run log), and an operator's tour of
+#     its dialogs (screenshots; shown live when DISPLAY is set)
 #   - an alphanumeric page and a numeric page through the modem simulator on COM1
 #   - the pager's send dialog (a screenshot; shown live when DISPLAY is set)
 #   - the suite's services and the monitor service registered and started, and
@@ -168,6 +171,97 @@ wait_for_window() {
     exit 1
 }
 
+# The distribution folder C:\DIST: the installer, its toolkit and everything
+# the description file lists.
+lay_out_distribution() {
+    DISTRIBUTION=$WINEPREFIX/drive_c/DIST
+    rm -rf "$DISTRIBUTION"
+    cp -r "$WIN/dist" "$DISTRIBUTION"
+}
+
+# The number of dialog lines ("shown" or outcomes) in the installer's log.
+log_count() { { tr -d '\r' <"$2"; } 2>/dev/null | grep -c "$1" || true; }
+
+demo_setup_unattended() {
+    say "the installer, unattended: a new installation from an answer file"
+    lay_out_distribution
+    cat >"$DISTRIBUTION/new.ini" <<'INI'
+[Setup]
+Mode=new                 ; new | update | remove
+UserDatabase=own         ; own | nt
+HostName=mail.example.com
+Destination=C:\POSTERN
+INI
+    sed -i 's/$/\r/' "$DISTRIBUTION/new.ini"
+    (cd "$DISTRIBUTION" && wine pstsetup.exe /answers 'C:\DIST\new.ini' /log 'C:\DIST\setup.log')
+    echo "  pstsetup exit status: 0 always; its run log C:\DIST\setup.log says:"
+    tr -d '\r' <"$DISTRIBUTION/setup.log" | grep -E 'dialog [0-9]+ .*: |end:' | show
+}
+
+# Waits until the installer's log says a dialog waits for the operator
+# (one more "shown" line than outcomes), then gives it a moment to paint.
+wait_for_setup_dialog() {
+    local log=$1 shown outcomes
+    for _ in $(seq 200); do
+        shown=$(log_count ' shown$' "$log")
+        outcomes=$(log_count '^[0-9:]* dialog [0-9]* [A-Za-z0-9]*: ' "$log")
+        if (( shown > outcomes )); then
+            sleep 0.7
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "demo: no setup dialog waits; see $log" >&2
+    return 1
+}
+
+# Screenshot of the installer's frame (the dialogs sit on it) as step NAME,
+# then the keys that answer the dialog, typed into the newest setup dialog.
+setup_step() {
+    local name=$1 dialog
+    shift
+    wait_for_setup_dialog "$TOUR_LOG" || return 1
+    [[ -n ${TOUR_TITLE:-} ]] ||
+        TOUR_TITLE=$(tr -d '\r' <"$TOUR_LOG" | sed -n 's/^.* frame title "\(.*\)"$/\1/p' | tail -1)
+    shoot "$TOUR_TITLE" "$DEMO/setup-$name.png" >/dev/null
+    echo "  $name: $DEMO/setup-$name.png"
+    [[ $# -gt 0 ]] || return 0
+    dialog=$(xdotool search --onlyvisible --name '^Postern Setup( Help)?$' 2>/dev/null | sort -n | tail -1)
+    [[ -n $dialog ]] && xdotool windowfocus --sync "$dialog" >/dev/null 2>&1
+    xdotool key --delay 150 "$@"
+    sleep 0.3
+}
+
+demo_setup_tour() {
+    say "the installer's dialogs, as an operator walks through them"
+    TOUR_LOG=$DISTRIBUTION/tour.log
+    rm -f "$TOUR_LOG"
+    (cd "$DISTRIBUTION" && wine pstsetup.exe /log 'C:\DIST\tour.log' /record 'C:\DIST\tour.ini') &
+    local setup_pid=$!
+    TOUR_TITLE=
+    if [[ $LIVE -eq 1 ]]; then
+        echo "  The installer is open on your display; walk through it (an update of"
+        echo "  the installation made above is proposed). Its answers go to C:\DIST\tour.ini."
+        wait "$setup_pid" || true
+        return
+    fi
+    setup_step 1-welcome Return
+    setup_step 2-installation-type alt+h
+    setup_step 3-help Return
+    setup_step 4-installation-type-again Return
+    setup_step 5-user-database alt+p Return
+    setup_step 6-host-name Return
+    setup_step 7-destination shift+Home BackSpace Return
+    setup_step 8-bad-directory Return
+    setup_step 9-destination-again alt+x
+    setup_step 10-quit-confirmation Return
+    setup_step 11-destination-once-more Return
+    setup_step 12-completion Return
+    wait "$setup_pid" || true
+    echo "  the tour's run log:"
+    tr -d '\r' <"$TOUR_LOG" | grep -E 'dialog [0-9]+ .*: |end:' | show
+}
+
 readonly SUITE_PROGRAMS=(RELAYSVC DROPSVC PLANSVC DIRSVC PASSSVC LOGSVC TERMSVC WatchSvc)
 
 demo_monitor() {
@@ -237,6 +331,8 @@ start_display
 make_prefix
 echo "prefix ready; the kit's programs are in C:\\POSTERN"
 
+demo_setup_unattended
+demo_setup_tour
 demo_alpha_page
 demo_numeric_page
 demo_send_dialog
