@@ -96,6 +96,13 @@ class Operator {
         return search.found;
     }
 
+    // Posts WM_QUIT to the thread of the waiting dialog (the installer's).
+    bool PostQuit() const {
+        HWND dialog = WaitingDialog();
+        return dialog != nullptr &&
+               PostThreadMessageA(GetWindowThreadProcessId(dialog, nullptr), WM_QUIT, 0, 0);
+    }
+
     bool Ended(DWORD timeoutMs = 30000) const {
         return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
     }
@@ -226,4 +233,21 @@ TEST_F(InteractiveRun, WelcomeAndTypeShowAgainOnBackAndTheFrameNamesTheSystem) {
     EXPECT_EQ(Events(dist),
               (std::vector<std::string>{"100 BACK", "100 CONTINUE", "800 BACK", "800 CANCEL",
                                         "200 CANCEL", "800 EXIT", "200 EXIT"}));
+}
+
+TEST_F(InteractiveRun, QuitMessageWhileADialogWaitsEndsInTheFatalStop) {
+    Distribution dist("wm-quit");
+    Operator op(dist, "");
+    ASSERT_TRUE(op.Started());
+    ASSERT_TRUE(op.Press(Continue)); // welcome
+    ASSERT_TRUE(op.PostQuit());      // while the installation type waits
+    // The type dialog ends without an outcome, so wait for the next one.
+    ASSERT_TRUE(
+        postern::WaitFor([&] { return dist.LogContains("dialog 400 FInfo0DlgProc shown"); }));
+    ASSERT_TRUE(op.Press(Continue)); // the fatal-stop dialog
+    ASSERT_TRUE(op.Ended());
+    EXPECT_EQ(op.ExitStatus(), 0u);
+    EXPECT_EQ(Events(dist), (std::vector<std::string>{"100 CONTINUE", "400 CONTINUE"}));
+    EXPECT_EQ(dist.LastLine().rfind("end: fatal stop (", 0), 0u) << dist.LastLine();
+    EXPECT_TRUE(dist.LogContains("WM_QUIT"));
 }

@@ -71,20 +71,22 @@ std::string Distribution::WriteAnswers(const std::string& name, const std::strin
     return path;
 }
 
-HANDLE Distribution::Start(const std::string& arguments) const {
+HANDLE Distribution::Start(const std::string& arguments, const std::string& currentDir) const {
     std::string command = "\"" + folder_ + "pstsetup.exe\" /log \"" + log_ + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.c_str(), &startup, &process))
+                        currentDir.empty() ? folder_.c_str() : currentDir.c_str(), &startup,
+                        &process))
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
 }
 
-DWORD Distribution::Run(const std::string& arguments, DWORD timeoutMs) const {
-    HANDLE process = Start(arguments);
+DWORD Distribution::Run(const std::string& arguments, DWORD timeoutMs,
+                        const std::string& currentDir) const {
+    HANDLE process = Start(arguments, currentDir);
     if (process == nullptr)
         return static_cast<DWORD>(-1);
     DWORD status = static_cast<DWORD>(-1);

@@ -35,9 +35,10 @@ class Distribution {
     std::string WriteAnswers(const std::string& name, const std::string& text) const;
     // Runs the installer with the arguments (plus /log LogPath()) in the folder
     // and waits for it; returns its exit status or -1 when it did not end.
-    DWORD Run(const std::string& arguments, DWORD timeoutMs = 60000) const;
-    // Starts it without waiting.
-    HANDLE Start(const std::string& arguments) const;
+    DWORD Run(const std::string& arguments, DWORD timeoutMs = 60000,
+              const std::string& currentDir = "") const;
+    // Starts it without waiting (in `currentDir`, by default the folder).
+    HANDLE Start(const std::string& arguments, const std::string& currentDir = "") const;
 
     std::vector<std::string> LogLines() const;   // without their time stamps
     std::vector<DialogOutcome> Dialogs() const;  // the dialog outcomes in order

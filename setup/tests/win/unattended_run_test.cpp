@@ -40,8 +40,15 @@ TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
-    // Without an installation only option 1 can be chosen.
-    EXPECT_TRUE(dist.LogContains("OptionsGreyed")) << dist.LastLine();
+    // Without an installation option 1 is preset and the others unavailable.
+    EXPECT_TRUE(dist.LogContains("symbol RadioDefault=\"1\"\r\n"));
+    EXPECT_TRUE(dist.LogContains("symbol OptionsGreyed=\" \"\r\n"));
+    EXPECT_TRUE(dist.LogContains("list item OptionsGreyed+=\"2\"\r\n"));
+    EXPECT_TRUE(dist.LogContains("list item OptionsGreyed+=\"3\"\r\n"));
+    // The destination gets exactly one backslash; 3.51 and later copy F351.
+    EXPECT_TRUE(
+        dist.LogContains("[Files] adds 0 files from " + dist.Folder() + " to C:\\PSTNEW\\ ("));
+    EXPECT_TRUE(dist.LogContains("[F351] adds 0 files"));
     EXPECT_NE(OutcomeLine(dist, 800).find("ButtonChecked=\"1\""), std::string::npos);
     EXPECT_NE(OutcomeLine(dist, 801).find("ButtonChecked=\"1\""), std::string::npos);
     EXPECT_NE(OutcomeLine(dist, 7801).find("mail.example.com"), std::string::npos);
@@ -62,6 +69,7 @@ TEST_F(UnattendedRun, UpdateIsProposedAndKeepsTheRegisteredValues) {
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     EXPECT_FALSE(dist.LogContains("OptionsGreyed"));
+    EXPECT_TRUE(dist.LogContains("symbol RadioDefault=\"2\"\r\n"));
     EXPECT_NE(OutcomeLine(dist, 800).find("ButtonChecked=\"2\""), std::string::npos);
     EXPECT_NE(OutcomeLine(dist, 7801).find("old.example.com"), std::string::npos);
     EXPECT_NE(OutcomeLine(dist, 300).find("C:\\OLDPOSTERN"), std::string::npos);
@@ -85,6 +93,7 @@ TEST_F(UnattendedRun, ANewInstallationOnAMachineWithOneCanStillBeChosen) {
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
     EXPECT_NE(OutcomeLine(dist, 801).find("ButtonChecked=\"2\""), std::string::npos);
+    EXPECT_TRUE(dist.LogContains(" to C:\\PSTNEW2\\ ("));
     // Without a registered host name the proposal is the fixed text.
     EXPECT_NE(OutcomeLine(dist, 7801).find("hostname_not_set"), std::string::npos);
 }
