@@ -177,6 +177,7 @@ WaitResult WaitForEvent(unsigned id) {
 // The dialog's outcome line, and what the outcome means for the run.
 void Outcome(UINT number, const char* procedure, const char* event, unsigned long mark,
              const std::string& answerText, const std::string& note) {
+    NoteDialogAnswered();
     std::string line = "dialog " + std::to_string(number) + " " + procedure + ": " + event;
     if (SymbolSetSince("ButtonChecked", mark))
         line += " ButtonChecked=\"" + SymbolText("ButtonChecked") + "\"";

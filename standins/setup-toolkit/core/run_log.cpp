@@ -20,6 +20,7 @@ bool g_failurePending = false;   // the latest logged event was a failure
 bool g_fatalShown = false;
 bool g_quitConfirmed = false;
 std::array<char, 512> g_quitReason{};
+bool g_dialogAnswered = false; // some dialog reported an outcome this run
 
 // Writes one line (time stamp added); the caller holds the lock.
 void WriteLine(const char* text) {
@@ -50,6 +51,7 @@ void ResetOutcome() {
     g_fatalShown = false;
     g_quitConfirmed = false;
     g_quitReason[0] = '\0';
+    g_dialogAnswered = false;
 }
 
 void EndLocked(const char* text) {
@@ -111,6 +113,11 @@ void NoteFatalDialog() {
     g_fatalShown = true;
 }
 
+void NoteDialogAnswered() {
+    LockGuard guard;
+    g_dialogAnswered = true;
+}
+
 void NoteQuitConfirmed(const char* reason) {
     LockGuard guard;
     g_quitConfirmed = true;
@@ -124,6 +131,10 @@ void FinishRunLog() {
         postern::FormatText(end, "fatal stop (%s)", g_cause[0] ? g_cause.data() : "no cause noted");
     else if (g_quitConfirmed)
         postern::FormatText(end, "quit (%s)", g_quitReason.data());
+    else if (!g_dialogAnswered)
+        // The program ended the toolkit before asking anything: nothing was
+        // done, and only the program knows why.
+        postern::CopyText(end, "stopped before the first dialog");
     else
         postern::CopyText(end, "completed");
     EndLocked(end.data());

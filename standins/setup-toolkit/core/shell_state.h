@@ -18,6 +18,7 @@ bool RunLogOpen();
 // `failure` (error icon) also makes a TerminateFrame right after a fatal stop.
 void NoteMessageBoxCause(const char* text, bool failure);
 void NoteFatalDialog();                     // the fatal dialog was shown
+void NoteDialogAnswered();                  // a dialog reported its outcome
 void NoteQuitConfirmed(const char* reason); // the quit confirmation was answered EXIT
 // Writes the last line ("end: ...") from what happened and closes the log.
 void FinishRunLog();

@@ -40,7 +40,8 @@ TEST(Frame, InteractiveFrameIsShownCentredAndEndsCompleted) {
     }
     EXPECT_EQ(HwndFrame(), nullptr);
     EXPECT_EQ(HinstFrame(), nullptr);
-    EXPECT_EQ(LastLine(log), "end: completed");
+    // Nothing was asked: the run did not complete anything.
+    EXPECT_EQ(LastLine(log), "end: stopped before the first dialog");
 }
 
 TEST(Frame, LogIsAppendedAndTheFrameStartsAgain) {
@@ -56,7 +57,7 @@ TEST(Frame, LogIsAppendedAndTheFrameStartsAgain) {
     EXPECT_EQ(lines.front(), "earlier run");
     int ends = 0;
     for (const std::string& line : lines)
-        ends += line == "end: completed";
+        ends += line == "end: stopped before the first dialog";
     EXPECT_EQ(ends, 2);
 }
 
@@ -123,7 +124,7 @@ TEST(Frame, SecondRunOnTheMachineGetsMinusOne) {
         EXPECT_EQ(InitializeFrame(again.data()), -1); // and in the same process
     }
     EXPECT_EQ(RunChild(childArgs), 10 + 1);
-    EXPECT_EQ(LastLine(childLog), "end: completed");
+    EXPECT_EQ(LastLine(childLog), "end: stopped before the first dialog");
 }
 
 TEST(Frame, ProcessEndingWithoutTerminateFrameSaysSo) {
@@ -182,5 +183,5 @@ TEST(Frame, InstallSessionAndTheFailureBeforeTerminateFrame) {
         EXPECT_FALSE(FInitializeInstall(nullptr, HwndFrame()));
         EXPECT_TRUE(FSetSymbolValue("Later", "call")); // a later success clears it
     }
-    EXPECT_EQ(LastLine(log), "end: completed");
+    EXPECT_EQ(LastLine(log), "end: stopped before the first dialog");
 }
