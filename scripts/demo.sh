@@ -216,7 +216,8 @@ wait_for_setup_dialog() {
 }
 
 # Screenshot of the installer's frame (the dialogs sit on it) as step NAME,
-# then the keys that answer the dialog, typed into the newest setup dialog.
+# then the keys that answer the dialog, typed into the newest setup dialog
+# ("type:TEXT" types TEXT).
 setup_step() {
     local name=$1 dialog
     shift
@@ -228,7 +229,15 @@ setup_step() {
     [[ $# -gt 0 ]] || return 0
     dialog=$(xdotool search --onlyvisible --name '^Postern Setup( Help)?$' 2>/dev/null | sort -n | tail -1)
     [[ -n $dialog ]] && xdotool windowfocus --sync "$dialog" >/dev/null 2>&1
-    xdotool key --delay 150 "$@"
+    local key
+    for key in "$@"; do
+        if [[ $key == type:* ]]; then
+            xdotool type --delay 40 "${key#type:}"
+        else
+            xdotool key "$key"
+        fi
+        sleep 0.15
+    done
     sleep 0.3
 }
 
@@ -253,7 +262,7 @@ demo_setup_tour() {
     setup_step 6-host-name Return
     setup_step 7-destination shift+Home BackSpace Return
     setup_step 8-bad-directory Return
-    setup_step 9-destination-again alt+x
+    setup_step 9-destination-again 'type:C:\POSTERN' alt+x
     setup_step 10-quit-confirmation Return
     setup_step 11-destination-once-more Return
     setup_step 12-completion Return

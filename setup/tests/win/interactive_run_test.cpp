@@ -60,6 +60,15 @@ class Operator {
         return ::testing::AssertionSuccess();
     }
 
+    // The edit field of the waiting dialog (WM_GETTEXT: GetWindowText does
+    // not ask a window of another process).
+    std::string FieldText() const {
+        char text[300] = "";
+        SendMessageA(GetDlgItem(WaitingDialog(), EditField), WM_GETTEXT, sizeof text,
+                     reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
     // Checks option `n` (1-based) of the waiting radio dialog.
     ::testing::AssertionResult Choose(int n) {
         HWND dialog = WaitingDialog();
@@ -197,9 +206,11 @@ TEST_F(InteractiveRun, BadDestinationsLeadBackToTheDestinationDialog) {
     ASSERT_TRUE(op.Type(source));
     ASSERT_TRUE(op.Press(Continue));  // the source folder in other letters
     ASSERT_TRUE(op.Press(CancelKey)); // bad directory: Cancel returns too
-    ASSERT_TRUE(op.Press(Back));      // destination: back to the type
-    ASSERT_TRUE(op.Press(Exit));      // type: the quit confirmation
-    ASSERT_TRUE(op.Press(Exit));      // quit
+    // The refused text is still there to be corrected.
+    EXPECT_EQ(op.FieldText(), source);
+    ASSERT_TRUE(op.Press(Back)); // destination: back to the type
+    ASSERT_TRUE(op.Press(Exit)); // type: the quit confirmation
+    ASSERT_TRUE(op.Press(Exit)); // quit
     ASSERT_TRUE(op.Ended());
     EXPECT_EQ(op.ExitStatus(), 0u);
     EXPECT_EQ(Events(dist), (std::vector<std::string>{

@@ -1,6 +1,8 @@
 // Edit dialogs (destination directory, mail host name): the field starts from
 // EditTextIn with the caret placed as EditFocus says, and every button but
-// Help stores the field in EditTextOut before it reports.
+// Help stores the field in EditTextOut before it reports. Shown again, the
+// field keeps what the operator typed unless EditTextIn has been given a new
+// value since (so a refused entry can be corrected rather than retyped).
 #include "dialog_common.h"
 #include "dialog_procs.h"
 
@@ -14,6 +16,30 @@ namespace {
 constexpr int kMaxEditText = 254;
 using EditText = std::array<char, kMaxEditText + 1>;
 
+// The EditTextIn each open edit dialog was last filled from.
+struct FilledFrom {
+    HWND dialog = nullptr;
+    EditText text{};
+};
+std::array<FilledFrom, 8> g_filled{};
+
+FilledFrom* FilledSlot(HWND dialog) {
+    FilledFrom* free = nullptr;
+    for (FilledFrom& slot : g_filled) {
+        if (slot.dialog == dialog)
+            return &slot;
+        if (slot.dialog == nullptr && free == nullptr)
+            free = &slot;
+    }
+    return free;
+}
+
+void ForgetFilled(HWND dialog) {
+    for (FilledFrom& slot : g_filled)
+        if (slot.dialog == dialog)
+            slot = FilledFrom{};
+}
+
 void PlaceCaret(HWND field) {
     std::array<char, 16> focus{};
     CbGetSymbolValue("EditFocus", focus.data(), static_cast<UINT>(focus.size()));
@@ -26,16 +52,24 @@ void PlaceCaret(HWND field) {
         SendMessageA(field, EM_SETSEL, static_cast<WPARAM>(length), length);
 }
 
-// Fills the field from the symbols; the caret is placed after the focus moves
-// there, since focusing an edit field by the dialog manager selects it all.
-INT_PTR LoadField(HWND dialog) {
+// Fills the field from the symbols (on a refresh only when EditTextIn is new);
+// the caret is placed after the focus moves there, since focusing an edit
+// field by the dialog manager selects it all.
+INT_PTR LoadField(HWND dialog, bool refresh) {
     HWND field = GetDlgItem(dialog, IDC_EDITFIELD);
     if (field == nullptr)
         return TRUE;
     EditText text{};
     CbGetSymbolValue("EditTextIn", text.data(), static_cast<UINT>(text.size()));
+    FilledFrom* filled = FilledSlot(dialog);
+    const bool keepTyped = refresh && filled != nullptr && filled->dialog == dialog &&
+                           lstrcmpA(filled->text.data(), text.data()) == 0;
     SendMessageA(field, EM_LIMITTEXT, kMaxEditText, 0);
-    SetWindowTextA(field, text.data());
+    if (!keepTyped) {
+        SetWindowTextA(field, text.data());
+        if (filled != nullptr)
+            *filled = FilledFrom{dialog, text};
+    }
     SetFocus(field);
     PlaceCaret(field);
     return FALSE;
@@ -53,10 +87,13 @@ extern "C" INT_PTR CALLBACK FEditDlgProc(HWND dialog, UINT message, WPARAM wPara
     switch (message) {
     case WM_INITDIALOG:
         dlg::ApplyHeadingFont(dialog);
-        return LoadField(dialog);
+        return LoadField(dialog, false);
     case WM_STF_REFRESH:
-        LoadField(dialog);
+        LoadField(dialog, true);
         return TRUE;
+    case WM_DESTROY:
+        ForgetFilled(dialog);
+        return FALSE;
     case WM_COMMAND:
         return dlg::HandleButton(dialog, wParam, StoreField);
     default:

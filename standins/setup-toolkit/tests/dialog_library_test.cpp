@@ -369,6 +369,23 @@ TEST_F(DialogLibraryTest, EditRefreshReadsTheSymbolsAgainAndLimitsTheText) {
     EXPECT_EQ(Selection(field), std::make_pair(DWORD{0}, DWORD{0}));
 }
 
+TEST_F(DialogLibraryTest, EditShownAgainKeepsTheTypedTextUntilANewProposal) {
+    ASSERT_TRUE(FSetSymbolValue("EditTextIn", "C:\\POSTERN"));
+    ASSERT_TRUE(FSetSymbolValue("EditFocus", "END"));
+    HWND dialog = Create(300, "FEditDlgProc");
+    ASSERT_NE(dialog, nullptr);
+    HWND field = GetDlgItem(dialog, IDC_EDITFIELD);
+    SetWindowTextA(field, "C:\\POSTRN");
+    // The same proposal: what the operator typed stays, caret at its end.
+    SendMessageA(dialog, WM_STF_REFRESH, 0, 0);
+    EXPECT_EQ(TextOf(field), "C:\\POSTRN");
+    EXPECT_EQ(Selection(field), std::make_pair(DWORD{9}, DWORD{9}));
+    // A new proposal replaces it.
+    ASSERT_TRUE(FSetSymbolValue("EditTextIn", "D:\\MAIL"));
+    SendMessageA(dialog, WM_STF_REFRESH, 0, 0);
+    EXPECT_EQ(TextOf(field), "D:\\MAIL");
+}
+
 TEST_F(DialogLibraryTest, EditStoresTheFieldBeforeEachEvent) {
     ASSERT_TRUE(FSetSymbolValue("EditTextIn", "C:\\POSTERN"));
     EXPECT_EQ(ShowAndDrive(300, "FEditDlgProc", "Destination directory",
