@@ -82,6 +82,36 @@ bool DestinationAccepted() {
     return true;
 }
 
+// The loop of a dialog that can be declined. Before each showing `prepare`
+// sets its symbols; Continue (and any other event) hands over to `accept`,
+// which returns true when the answer is taken (the dialog then closes) or
+// false to show it again; Back and Cancel close it, not accepted; Exit asks to
+// quit and shows it again.
+template <typename Prepare, typename Accept>
+bool AskUntilAnswered(UINT number, const char* procedure, Prepare prepare, Accept accept) {
+    for (;;) {
+        prepare();
+        switch (Show(number, procedure)) {
+        case DialogEvent::Continue:
+        case DialogEvent::Other:
+            if (accept()) {
+                Close();
+                return true;
+            }
+            break;
+        case DialogEvent::Back:
+        case DialogEvent::Cancel:
+            Close();
+            return false;
+        case DialogEvent::Exit:
+            ConfirmQuit();
+            break;
+        }
+    }
+}
+
+void NothingToPrepare() {}
+
 } // namespace
 
 void ShowWelcome() {
@@ -128,72 +158,32 @@ void AskSetupMode() {
 
 bool AskUserDatabase() {
     OfferDirectory(Session.DestDir.data());
-    for (;;) {
+    const auto presetChoice = [] {
         const char preset[2] = {static_cast<char>('1' + Session.UserDbOption), '\0'};
         SetSymbol("RadioDefault", preset);
-        switch (Show(UserDatabaseDialog, RadioDlgProc)) {
-        case DialogEvent::Continue:
-        case DialogEvent::Other: {
-            // Option 1 is the Windows NT user database (0), option 2 the
-            // suite's own (1); any other answer keeps the current choice.
-            const char checked = CheckedButton();
-            if (checked == '1' || checked == '2')
-                Session.UserDbOption = checked - '1';
-            Close();
-            return true;
-        }
-        case DialogEvent::Back:
-        case DialogEvent::Cancel:
-            Close();
-            return false;
-        case DialogEvent::Exit:
-            ConfirmQuit();
-            break;
-        }
-    }
+    };
+    return AskUntilAnswered(UserDatabaseDialog, RadioDlgProc, presetChoice, [] {
+        // Option 1 is the Windows NT user database (0), option 2 the suite's
+        // own (1); any other answer keeps the current choice.
+        const char checked = CheckedButton();
+        if (checked == '1' || checked == '2')
+            Session.UserDbOption = checked - '1';
+        return true;
+    });
 }
 
 bool AskHostName() {
     SetSymbol("EditTextIn", Session.HostName.data());
     SetSymbol("EditFocus", "END");
-    for (;;) {
-        switch (Show(HostNameDialog, EditDlgProc)) {
-        case DialogEvent::Continue:
-        case DialogEvent::Other:
-            GetSymbol("EditTextOut", Session.HostName, ValueLimit);
-            Close();
-            return true;
-        case DialogEvent::Back:
-        case DialogEvent::Cancel:
-            Close();
-            return false;
-        case DialogEvent::Exit:
-            ConfirmQuit();
-            break;
-        }
-    }
+    return AskUntilAnswered(HostNameDialog, EditDlgProc, NothingToPrepare, [] {
+        GetSymbol("EditTextOut", Session.HostName, ValueLimit);
+        return true;
+    });
 }
 
 bool AskDestination() {
     OfferDirectory(Session.DestDir.data());
-    for (;;) {
-        switch (Show(DestinationDialog, EditDlgProc)) {
-        case DialogEvent::Continue:
-        case DialogEvent::Other:
-            if (DestinationAccepted()) {
-                Close();
-                return true;
-            }
-            break;
-        case DialogEvent::Back:
-        case DialogEvent::Cancel:
-            Close();
-            return false;
-        case DialogEvent::Exit:
-            ConfirmQuit();
-            break;
-        }
-    }
+    return AskUntilAnswered(DestinationDialog, EditDlgProc, NothingToPrepare, DestinationAccepted);
 }
 
 void ShowBadDirectory() {
