@@ -5,7 +5,8 @@
 // Fills the copy list from the description file ("Files", then "F351" on
 // Windows NT 3.51 and later or "F35" before) and lists the billboards.
 void PrepareCopy();
-// Runs the work of the chosen mode and, except for a removal, the completion
+// Shows the work dialog of the chosen mode (5006 for a new installation,
+// 5007 otherwise) and closes it, then, except for a removal, the completion
 // dialog.
 void RunWorkStep();
 // Shows the completion dialog until the operator continues.

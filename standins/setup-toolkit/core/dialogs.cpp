@@ -33,6 +33,7 @@ struct OpenDialog {
     std::array<char, kNameSize> helpProcedure{};
     bool waiting = false;
     bool reported = false;
+    bool accepting = false; // its event is awaited: created, shown again or waiting
     std::array<char, 16> event{};
 };
 
@@ -134,7 +135,8 @@ WaitResult WaitForEvent(unsigned id) {
             disabled[disabledCount++] = window;
         }
     };
-    disable(FrameWindow());
+    // The frame stays enabled so that its close box can ask to exit; it has
+    // nothing else that takes input.
     for (std::size_t i = 0; i < g_depth; ++i)
         disable(g_stack[i].window);
     OpenDialog* waiting = ById(id);
@@ -165,8 +167,14 @@ WaitResult WaitForEvent(unsigned id) {
             DispatchMessageA(&msg);
         }
     }
-    if (OpenDialog* d = ById(id))
+    if (OpenDialog* d = ById(id)) {
         d->waiting = false;
+        // Its turn is over: until it is asked for again it takes no input,
+        // so a late click cannot change the event the caller is reading.
+        d->accepting = false;
+        if (IsWindow(d->window))
+            EnableWindow(d->window, FALSE);
+    }
     for (std::size_t i = disabledCount; i-- > 0;) {
         if (IsWindow(disabled[i]))
             EnableWindow(disabled[i], TRUE);
@@ -316,6 +324,8 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
     OpenDialog* d = ByNumber(library, number);
     if (d != nullptr && d->window != nullptr && IsWindow(d->window)) {
         d->reported = false;
+        d->accepting = true;
+        EnableWindow(d->window, TRUE);
         postern::CopyText(d->procedure, procedure);
         SendMessageA(d->window, WM_STF_REFRESH, 0, 0);
         ShowWindow(d->window, SW_SHOW);
@@ -327,6 +337,7 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
         if (d == nullptr)
             return FALSE;
         const unsigned id = d->id;
+        d->accepting = true;
         g_creatingId = id;
         HWND window = CreateDialogParamA(module, MAKEINTRESOURCEA(number),
                                          parent ? parent : FrameWindow(), proc, 0);
@@ -351,9 +362,11 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
         d->helpNumber = 0;
     }
     const unsigned id = d->id;
-    if (d->reported)
+    if (d->reported) {
         LogLine("dialog %u %s shown", number, procedure); // modeless: it reported at once
-    else {
+        d->accepting = false;
+        EnableWindow(d->window, FALSE);
+    } else {
         const WaitResult result = WaitForEvent(id);
         if (result == WaitResult::Quit) {
             NoteFailure("FDoDialogExt %u: WM_QUIT received", number);
@@ -410,6 +423,8 @@ extern "C" void WINAPI ReportDialogEvent(HWND dialog, LPCSTR eventWord) {
             NoteFailure("ReportDialogEvent %s: no such window", eventWord ? eventWord : "(null)");
         return;
     }
+    if (!d->accepting)
+        return; // its turn is over: the caller may be reading the event already
     postern::CopyText(d->event, eventWord ? eventWord : "");
     d->reported = true;
     SetSymbolQuietly("DLGEVENT", d->event.data());

@@ -288,6 +288,7 @@ extern "C" HINSTANCE WINAPI HinstFrame(void) {
 extern "C" void WINAPI TerminateFrame(void) {
     if (!g_started)
         return;
+    FreezeRunOutcome(); // closing the dialogs below is no new event of the run
     CloseAllDialogs();
     StopAnswerHook();
     if (g_frame != nullptr)

@@ -17,6 +17,7 @@ SRWLOCK g_lock = SRWLOCK_INIT;
 postern::UniqueFile g_log;
 std::array<char, 512> g_cause{}; // last failure or message box text
 bool g_failurePending = false;   // the latest logged event was a failure
+bool g_outcomeFrozen = false;    // the run is ending: later lines keep the outcome
 bool g_fatalShown = false;
 bool g_quitConfirmed = false;
 std::array<char, 512> g_quitReason{};
@@ -48,6 +49,7 @@ struct LockGuard {
 void ResetOutcome() {
     g_cause[0] = '\0';
     g_failurePending = false;
+    g_outcomeFrozen = false;
     g_fatalShown = false;
     g_quitConfirmed = false;
     g_quitReason[0] = '\0';
@@ -72,7 +74,13 @@ void LogLine(const char* format, ...) {
     va_end(args);
     LockGuard guard;
     WriteLine(text.data());
-    g_failurePending = false;
+    if (!g_outcomeFrozen)
+        g_failurePending = false;
+}
+
+void FreezeRunOutcome() {
+    LockGuard guard;
+    g_outcomeFrozen = true;
 }
 
 void NoteFailure(const char* format, ...) {

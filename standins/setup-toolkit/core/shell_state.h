@@ -17,8 +17,11 @@ bool RunLogOpen();
 // A message box was answered: its text becomes the cause a fatal stop names;
 // `failure` (error icon) also makes a TerminateFrame right after a fatal stop.
 void NoteMessageBoxCause(const char* text, bool failure);
-void NoteFatalDialog();                     // the fatal dialog was shown
-void NoteDialogAnswered();                  // a dialog reported its outcome
+void NoteFatalDialog();    // the fatal dialog was shown
+void NoteDialogAnswered(); // a dialog reported its outcome
+// The run is ending (TerminateFrame): what is logged from now on does not
+// change how the last line says the run ended.
+void FreezeRunOutcome();
 void NoteQuitConfirmed(const char* reason); // the quit confirmation was answered EXIT
 // Writes the last line ("end: ...") from what happened and closes the log.
 void FinishRunLog();

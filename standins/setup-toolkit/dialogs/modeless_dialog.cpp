@@ -1,5 +1,6 @@
-// Billboards and work dialogs: they report Continue while they are created,
-// so FDoDialogExt returns at once, and stay up until the toolkit closes them.
+// Billboards and work dialogs: they report Continue while they are created
+// (and when they are asked for again while still open), so FDoDialogExt
+// returns at once, and stay up until the toolkit closes them.
 #include "dialog_common.h"
 #include "dialog_procs.h"
 
@@ -10,6 +11,9 @@ extern "C" INT_PTR CALLBACK FModelessDlgProc(HWND dialog, UINT message, WPARAM w
     switch (message) {
     case WM_INITDIALOG:
         dlg::ApplyHeadingFont(dialog);
+        ReportDialogEvent(dialog, STF_EVENT_CONTINUE);
+        return TRUE;
+    case WM_STF_REFRESH:
         ReportDialogEvent(dialog, STF_EVENT_CONTINUE);
         return TRUE;
     case WM_CLOSE: // neither the close box nor Escape takes them down

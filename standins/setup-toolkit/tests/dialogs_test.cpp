@@ -65,28 +65,53 @@ TEST_F(Dialogs, ModalDialogReturnsOnItsEventAndStaysOpenUntilKilled) {
     EXPECT_TRUE(HasLine(Log(), "dialogs closed: 100"));
 }
 
-TEST_F(Dialogs, FrameAndOtherDialogsAreDisabledOnlyWhileADialogWaits) {
+TEST_F(Dialogs, OnlyTheWaitingDialogTakesInput) {
     ASSERT_TRUE(ShowAndPress(100, "FInfoDlgProc", kWelcome, IDC_CONTINUE));
     HWND welcome = FindDialog(GetCurrentThreadId(), kWelcome);
     ASSERT_NE(welcome, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(welcome)) << "its turn is over";
     ASSERT_TRUE(FSetSymbolValue("RadioDefault", "2"));
-    bool frameEnabled = true;
+    bool frameEnabled = false;
     bool welcomeEnabled = true;
     bool selfEnabled = false;
+    HWND type = nullptr;
     ASSERT_TRUE(ShowAndDrive(800, "FRadioDlgProc", kInstallType, [&](HWND dialog) {
-        frameEnabled = IsWindowEnabled(HwndFrame());
+        type = dialog;
+        frameEnabled = IsWindowEnabled(HwndFrame()); // its close box asks to exit
         welcomeEnabled = IsWindowEnabled(welcome);
         selfEnabled = IsWindowEnabled(dialog);
         Press(dialog, IDC_CONTINUE);
     }));
-    EXPECT_FALSE(frameEnabled);
+    EXPECT_TRUE(frameEnabled);
     EXPECT_FALSE(welcomeEnabled);
     EXPECT_TRUE(selfEnabled);
     EXPECT_TRUE(IsWindowEnabled(HwndFrame()));
-    EXPECT_TRUE(IsWindowEnabled(welcome));
+    EXPECT_FALSE(IsWindowEnabled(type));
     EXPECT_TRUE(HasLine(Log(), "dialog 800 FRadioDlgProc: CONTINUE ButtonChecked=\"2\""));
+
+    // A click that reaches a dialog after its turn changes nothing.
+    SendMessageA(type, WM_COMMAND, MAKEWPARAM(IDC_BACK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(type, IDC_BACK)));
+    EXPECT_EQ(Symbol("DLGEVENT"), "CONTINUE");
+
+    // Asked for again, the welcome takes input again.
+    bool welcomeAgain = false;
+    ASSERT_TRUE(ShowAndDrive(100, "FInfoDlgProc", kWelcome, [&](HWND dialog) {
+        welcomeAgain = IsWindowEnabled(dialog) != FALSE;
+        Press(dialog, IDC_CONTINUE);
+    }));
+    EXPECT_TRUE(welcomeAgain);
     ASSERT_TRUE(FKillNDialogs(-1));
     EXPECT_TRUE(HasLine(Log(), "dialogs closed: 800 100"));
+}
+
+TEST_F(Dialogs, AModelessDialogAskedForAgainReportsAtOnce) {
+    ASSERT_TRUE(FDoDialogExt(HwndFrame(), "mscuistf.dll", 5006, "FModelessDlgProc", "", 0, ""));
+    ASSERT_TRUE(FSetSymbolValue("DLGEVENT", ""));
+    ASSERT_TRUE(FDoDialogExt(HwndFrame(), "mscuistf.dll", 5006, "FModelessDlgProc", "", 0, ""));
+    EXPECT_EQ(Symbol("DLGEVENT"), "CONTINUE");
+    ASSERT_TRUE(FKillNDialogs(1));
+    EXPECT_TRUE(HasLine(Log(), "dialogs closed: 5006"));
 }
 
 TEST_F(Dialogs, AskingForAnOpenDialogShowsTheSameWindowRefreshed) {
@@ -187,6 +212,15 @@ TEST_F(Dialogs, FatalDialogEndsTheRunWithTheLastFailure) {
     ASSERT_TRUE(FKillNDialogs(1));
     TerminateFrame();
     EXPECT_EQ(LastLine(Log()), "end: fatal stop (FSetBitmap: mscuistf.dll has no bitmap 999)");
+}
+
+TEST_F(Dialogs, AFailureJustBeforeTheEndStaysTheOutcomeWithDialogsStillOpen) {
+    ASSERT_TRUE(ShowAndPress(100, "FInfoDlgProc", kWelcome, IDC_CONTINUE));
+    EXPECT_FALSE(FOpenInf(dir_.File("missing.inf").c_str(), TRUE, FALSE));
+    // Closing the welcome at TerminateFrame is logged, but is no new event.
+    TerminateFrame();
+    EXPECT_TRUE(HasLine(Log(), "dialogs closed at TerminateFrame: 100"));
+    EXPECT_EQ(LastLine(Log()).rfind("end: fatal stop (FOpenInf", 0), 0u) << LastLine(Log());
 }
 
 TEST_F(Dialogs, RecordWritesAnAnswerFileThatReplays) {
