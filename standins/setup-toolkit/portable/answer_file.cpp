@@ -152,6 +152,9 @@ void AnswerFile::Set(std::string_view section, std::string_view key, std::string
 
 bool ParseAnswerFile(std::string_view text, AnswerFile& file, std::string& error) {
     file.sections.clear();
+    // A file saved as UTF-8 with a byte-order mark reads like any other.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     AnswerSection* current = nullptr;
     std::size_t lineNumber = 0;
     while (!text.empty()) {

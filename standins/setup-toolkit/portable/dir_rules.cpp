@@ -41,8 +41,10 @@ const char* DirectoryFault(std::string_view path) {
         const unsigned char c = static_cast<unsigned char>(path[i]);
         if (c < 32)
             return "control character in the path";
-        if (std::string_view("<>\"|*?").find(static_cast<char>(c)) != std::string_view::npos)
-            return "one of < > \" | * ? in the path";
+        // '/' too: Windows takes it for a separator, which would let "..",
+        // "." and empty components past the component checks.
+        if (std::string_view("<>\"|*?/").find(static_cast<char>(c)) != std::string_view::npos)
+            return "one of < > \" | * ? / in the path";
         if (c == ':' && i != 1)
             return "':' other than after the drive letter";
     }

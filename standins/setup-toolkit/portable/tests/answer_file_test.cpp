@@ -63,6 +63,14 @@ TEST(AnswerFileParse, TheDocumentedExample) {
     EXPECT_EQ(users->entries[1].key, "bob");
 }
 
+TEST(AnswerFileParse, AByteOrderMarkIsSkipped) {
+    const AnswerFile file = Parsed("\xEF\xBB\xBF[Setup]\r\nMode=new\r\n");
+    EXPECT_EQ(ValueOf(file, "Setup", "Mode"), "new");
+    // Only at the very start: elsewhere those bytes are text.
+    EXPECT_EQ(ValueOf(Parsed("[Setup]\r\nHostName=\xEF\xBB\xBFx\r\n"), "Setup", "HostName"),
+              "\xEF\xBB\xBFx");
+}
+
 TEST(AnswerFileParse, NamesAreCaseInsensitiveAndSectionsMerge) {
     const AnswerFile file = Parsed("[setup]\nMODE=update\n[Other]\nx=1\n[SETUP]\nhostname=h\n");
     ASSERT_EQ(file.sections.size(), 2u);

@@ -35,6 +35,9 @@ TEST(DirRules, RefusesWithAReason) {
         {"C:\\dir \\x", "a path component ends in a dot or a space"},
         {"C:\\a:b", "':' other than after the drive letter"},
         {"C:\\a\tb", "control character in the path"},
+        // Windows takes '/' for a separator: no way around the component rules.
+        {"C:\\foo/../bar", "one of < > \" | * ? / in the path"},
+        {"C:\\a//b", "one of < > \" | * ? / in the path"},
     };
     for (const auto& [path, reason] : cases) {
         const char* fault = DirectoryFault(path);
