@@ -40,7 +40,9 @@ struct Asked {
 AnswerFile g_answers;
 std::array<Asked, kMaxTracked> g_asked;
 std::size_t g_askedCount = 0;
-bool g_afterRefused = false; // the previous dialog said the answer before it was refused
+bool g_afterRefused = false;
+unsigned g_quitAsks = 0; // dialogs asked since the run began to quit // the previous dialog said
+                         // the answer before it was refused
 bool g_quitting = false;
 std::array<char, 512> g_reason{};
 UniqueHook g_hook;
@@ -253,6 +255,7 @@ void ResetUnattended() {
     g_askedCount = 0;
     g_afterRefused = false;
     g_quitting = false;
+    g_quitAsks = 0;
     g_reason[0] = '\0';
     g_lastAnswered = nullptr;
     g_pending = nullptr;
@@ -293,8 +296,12 @@ DialogAnswer AnswerDialog(UINT number, const char* procedure, const std::string&
     const bool continues =
         IsProcedure(procedure, "FModelessDlgProc") || (haveSpec && spec.kind == AnswerKind::Fatal);
     if (g_quitting) {
-        answer.event = continues ? STF_EVENT_CONTINUE : STF_EVENT_EXIT;
-        answer.note = " (quitting)";
+        // A dialog that is asked again and again while the run quits does not
+        // take Exit (a completion dialog waits for Continue): it gets Continue,
+        // so the run still ends.
+        const bool deaf = ++g_quitAsks > kMaxAsks;
+        answer.event = continues || deaf ? STF_EVENT_CONTINUE : STF_EVENT_EXIT;
+        answer.note = deaf ? " (quitting; Exit is not taken here)" : " (quitting)";
         return answer;
     }
     if (asked.count > kMaxAsks) {

@@ -123,6 +123,23 @@ TEST_F(Unattended, UnknownWordQuitsThroughTheQuitConfirmation) {
     EXPECT_EQ(LastLine(Log()), "end: quit (" + reason + ")");
 }
 
+TEST_F(Unattended, ADialogThatDoesNotTakeExitWhileQuittingGetsContinue) {
+    Start("[Setup]\r\nMode=upgrade\r\n");
+    ASSERT_TRUE(FSetSymbolValue("RadioDefault", "1"));
+    ASSERT_TRUE(Ask(800, "FRadioDlgProc")); // the run begins to quit
+    // A program that asks the same dialog until it gets Continue (like a
+    // completion dialog) is let go after twenty Exits.
+    int asked = 0;
+    do {
+        ASSERT_TRUE(Ask(700, "FInfoDlgProc"));
+        ++asked;
+    } while (Symbol("DLGEVENT") == "EXIT" && asked < 100);
+    EXPECT_EQ(Symbol("DLGEVENT"), "CONTINUE");
+    EXPECT_EQ(asked, 21);
+    EXPECT_TRUE(
+        HasLine(Log(), "dialog 700 FInfoDlgProc: CONTINUE (quitting; Exit is not taken here)"));
+}
+
 TEST_F(Unattended, GreyedOptionCannotBeAnswered) {
     Start("[Setup]\r\nMode=update\r\nUserDatabase=own\r\n");
     ASSERT_TRUE(FAddListItem("OptionsGreyed", " ")); // not a digit: ignored
