@@ -56,24 +56,24 @@ bool StartRecord(const char* path) {
 void RecordAnswer(const std::string& answerText) {
     if (g_path[0] == '\0')
         return;
-    AnswerSpec spec;
+    AnswerRule rule;
     std::string error;
-    if (!ParseAnswerSpec(answerText, spec, error) || spec.key.empty())
+    if (!ParseAnswerRule(answerText, rule, error) || rule.key.empty())
         return;
     std::string value;
-    if (spec.kind == AnswerKind::Radio) {
+    if (rule.kind == AnswerKind::Radio) {
         const std::string digit = SymbolText("ButtonChecked");
         const std::string_view word =
-            digit.size() == 1 ? WordForDigit(spec, digit[0] - '0') : std::string_view();
+            digit.size() == 1 ? WordForDigit(rule, digit[0] - '0') : std::string_view();
         if (word.empty()) {
-            NoteFailure("record: option \"%s\" of %s has no word", digit.c_str(), spec.key.c_str());
+            NoteFailure("record: option \"%s\" of %s has no word", digit.c_str(), rule.key.c_str());
             return;
         }
         value.assign(word);
     } else {
         value = SymbolText("EditTextOut");
     }
-    g_recorded.Set("Setup", spec.key, value);
+    g_recorded.Set("Setup", rule.key, value);
     WriteRecord();
 }
 

@@ -193,14 +193,14 @@ void Outcome(UINT number, const char* procedure, const char* event, unsigned lon
         line += " EditTextOut=\"" + SymbolText("EditTextOut") + "\"";
     line += note;
     LogLine("%s", line.c_str());
-    AnswerSpec spec;
+    AnswerRule rule;
     std::string error;
-    const bool haveSpec = !answerText.empty() && ParseAnswerSpec(answerText, spec, error);
-    if (haveSpec && spec.kind == AnswerKind::Fatal)
+    const bool haveRule = !answerText.empty() && ParseAnswerRule(answerText, rule, error);
+    if (haveRule && rule.kind == AnswerKind::Fatal)
         NoteFatalDialog();
     if (SameName(procedure, "FQuitDlgProc") && SameName(event, STF_EVENT_EXIT))
         NoteQuitConfirmed(Unattended() ? QuitReason() : "operator quit");
-    if (haveSpec && SameName(event, STF_EVENT_CONTINUE))
+    if (haveRule && SameName(event, STF_EVENT_CONTINUE))
         RecordAnswer(answerText);
     // The unavailable options are given for one showing of one radio dialog;
     // the next radio dialog starts with all its options available.

@@ -90,16 +90,16 @@ bool IsProcedure(const char* procedure, const char* name) {
 }
 
 // A radio dialog: the option digit from the key's word or the preset option.
-bool AnswerRadio(const AnswerSpec& spec, std::string& given, DialogAnswer& answer,
+bool AnswerRadio(const AnswerRule& rule, std::string& given, DialogAnswer& answer,
                  std::string& reason) {
-    const AnswerEntry* entry = spec.key.empty() ? nullptr : g_answers.Find("Setup", spec.key);
+    const AnswerEntry* entry = rule.key.empty() ? nullptr : g_answers.Find("Setup", rule.key);
     int digit = 0;
     if (entry != nullptr) {
-        given = spec.key + "=" + entry->value;
+        given = rule.key + "=" + entry->value;
         answer.note = " (answer " + given + ")";
-        digit = DigitForWord(spec, entry->value);
+        digit = DigitForWord(rule, entry->value);
         if (digit == 0) {
-            reason = "answer " + given + " is not one of " + WordList(spec);
+            reason = "answer " + given + " is not one of " + WordList(rule);
             return false;
         }
         if (Greyed(digit)) {
@@ -110,7 +110,7 @@ bool AnswerRadio(const AnswerSpec& spec, std::string& given, DialogAnswer& answe
         const std::string preset = SymbolText("RadioDefault");
         answer.note = " (default)";
         if (preset.empty() || preset[0] < '1' || preset[0] > '9') {
-            reason = "no answer for " + (spec.key.empty() ? std::string("the options") : spec.key) +
+            reason = "no answer for " + (rule.key.empty() ? std::string("the options") : rule.key) +
                      " and no preset option";
             return false;
         }
@@ -126,13 +126,13 @@ bool AnswerRadio(const AnswerSpec& spec, std::string& given, DialogAnswer& answe
 }
 
 // An edit dialog: the key's value or the proposed text.
-bool AnswerEdit(const AnswerSpec& spec, std::string& given, DialogAnswer& answer,
+bool AnswerEdit(const AnswerRule& rule, std::string& given, DialogAnswer& answer,
                 std::string& reason) {
-    const AnswerEntry* entry = spec.key.empty() ? nullptr : g_answers.Find("Setup", spec.key);
+    const AnswerEntry* entry = rule.key.empty() ? nullptr : g_answers.Find("Setup", rule.key);
     std::string text;
     if (entry != nullptr) {
         text = entry->value;
-        given = spec.key + "=" + text;
+        given = rule.key + "=" + text;
         answer.note = " (answer " + given + ")";
     } else {
         text = SymbolText("EditTextIn");
@@ -284,17 +284,17 @@ DialogAnswer AnswerDialog(UINT number, const char* procedure, const std::string&
     const bool afterRefused = g_afterRefused;
     g_afterRefused = false;
 
-    AnswerSpec spec;
+    AnswerRule rule;
     std::string error;
-    const bool haveSpec = !answerText.empty();
-    if (haveSpec && !ParseAnswerSpec(answerText, spec, error)) {
+    const bool haveRule = !answerText.empty();
+    if (haveRule && !ParseAnswerRule(answerText, rule, error)) {
         if (!g_quitting)
             StartQuit("dialog " + std::to_string(number) + " has a bad STFANSWER text: " + error);
         answer.event = STF_EVENT_EXIT;
         return answer;
     }
     const bool continues =
-        IsProcedure(procedure, "FModelessDlgProc") || (haveSpec && spec.kind == AnswerKind::Fatal);
+        IsProcedure(procedure, "FModelessDlgProc") || (haveRule && rule.kind == AnswerKind::Fatal);
     if (g_quitting) {
         // A dialog that is asked again and again while the run quits does not
         // take Exit (a completion dialog waits for Continue): it gets Continue,
@@ -309,21 +309,21 @@ DialogAnswer AnswerDialog(UINT number, const char* procedure, const std::string&
         answer.event = continues ? STF_EVENT_CONTINUE : STF_EVENT_EXIT;
         return answer;
     }
-    if (haveSpec && spec.kind == AnswerKind::Refused) {
+    if (haveRule && rule.kind == AnswerKind::Refused) {
         g_afterRefused = true;
         return answer;
     }
     const bool radio =
-        haveSpec ? spec.kind == AnswerKind::Radio : IsProcedure(procedure, "FRadioDlgProc");
+        haveRule ? rule.kind == AnswerKind::Radio : IsProcedure(procedure, "FRadioDlgProc");
     const bool edit =
-        haveSpec ? spec.kind == AnswerKind::Edit : IsProcedure(procedure, "FEditDlgProc");
+        haveRule ? rule.kind == AnswerKind::Edit : IsProcedure(procedure, "FEditDlgProc");
     if (!radio && !edit)
         return answer; // information, help, modeless, fatal, quit confirmation
 
     std::string given;
     std::string reason;
     const bool ok =
-        radio ? AnswerRadio(spec, given, answer, reason) : AnswerEdit(spec, given, answer, reason);
+        radio ? AnswerRadio(rule, given, answer, reason) : AnswerEdit(rule, given, answer, reason);
     if (ok && afterRefused && asked.answered && asked.answer == given)
         reason = given + " was refused";
     if (!reason.empty()) {

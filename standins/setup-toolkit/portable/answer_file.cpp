@@ -251,8 +251,8 @@ bool WriteAnswerFile(const AnswerFile& file, std::string& text, std::string& err
     return true;
 }
 
-bool ParseAnswerSpec(std::string_view text, AnswerSpec& spec, std::string& error) {
-    spec = AnswerSpec{};
+bool ParseAnswerRule(std::string_view text, AnswerRule& rule, std::string& error) {
+    rule = AnswerRule{};
     std::size_t nul = text.find('\0');
     if (nul != std::string_view::npos)
         text = text.substr(0, nul);
@@ -265,11 +265,11 @@ bool ParseAnswerSpec(std::string_view text, AnswerSpec& spec, std::string& error
     while (!items.empty() && items.back().empty())
         items.pop_back();
     if (items.size() == 1 && SameName(items[0], "refused")) {
-        spec.kind = AnswerKind::Refused;
+        rule.kind = AnswerKind::Refused;
         return true;
     }
     if (items.size() == 1 && SameName(items[0], "fatal")) {
-        spec.kind = AnswerKind::Fatal;
+        rule.kind = AnswerKind::Fatal;
         return true;
     }
     const std::size_t equals = items.empty() ? std::string_view::npos : items[0].find('=');
@@ -277,8 +277,8 @@ bool ParseAnswerSpec(std::string_view text, AnswerSpec& spec, std::string& error
         error = "expected \"refused\", \"fatal\" or \"key=<name>[;<word>=<digit>...]\"";
         return false;
     }
-    spec.key.assign(Trim(items[0].substr(equals + 1)));
-    if (spec.key.empty()) {
+    rule.key.assign(Trim(items[0].substr(equals + 1)));
+    if (rule.key.empty()) {
         error = "empty key name";
         return false;
     }
@@ -292,35 +292,35 @@ bool ParseAnswerSpec(std::string_view text, AnswerSpec& spec, std::string& error
             error = "\"" + std::string(item) + "\" is not <word>=<digit 1-9>";
             return false;
         }
-        if (DigitForWord(spec, word) != 0) {
+        if (DigitForWord(rule, word) != 0) {
             error = "word \"" + std::string(word) + "\" given twice";
             return false;
         }
-        spec.words.push_back(AnswerWord{std::string(word), digit[0] - '0'});
+        rule.words.push_back(AnswerWord{std::string(word), digit[0] - '0'});
     }
-    spec.kind = spec.words.empty() ? AnswerKind::Edit : AnswerKind::Radio;
+    rule.kind = rule.words.empty() ? AnswerKind::Edit : AnswerKind::Radio;
     return true;
 }
 
-int DigitForWord(const AnswerSpec& spec, std::string_view word) {
-    for (const AnswerWord& w : spec.words) {
+int DigitForWord(const AnswerRule& rule, std::string_view word) {
+    for (const AnswerWord& w : rule.words) {
         if (SameName(w.word, word))
             return w.digit;
     }
     return 0;
 }
 
-std::string_view WordForDigit(const AnswerSpec& spec, int digit) {
-    for (const AnswerWord& w : spec.words) {
+std::string_view WordForDigit(const AnswerRule& rule, int digit) {
+    for (const AnswerWord& w : rule.words) {
         if (w.digit == digit)
             return w.word;
     }
     return {};
 }
 
-std::string WordList(const AnswerSpec& spec) {
+std::string WordList(const AnswerRule& rule) {
     std::string list;
-    for (const AnswerWord& w : spec.words) {
+    for (const AnswerWord& w : rule.words) {
         if (!list.empty())
             list += ", ";
         list += w.word;

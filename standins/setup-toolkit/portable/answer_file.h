@@ -58,7 +58,7 @@ struct AnswerWord {
     int digit = 0; // 1..9
 };
 
-struct AnswerSpec {
+struct AnswerRule {
     AnswerKind kind = AnswerKind::Edit;
     std::string key;               // Radio and Edit
     std::vector<AnswerWord> words; // Radio only, in resource order
@@ -66,13 +66,13 @@ struct AnswerSpec {
 
 // Parses an STFANSWER text (items separated by ';', spaces around them
 // ignored; the text ends at the first NUL). Returns false with a reason.
-bool ParseAnswerSpec(std::string_view text, AnswerSpec& spec, std::string& error);
+bool ParseAnswerRule(std::string_view text, AnswerRule& rule, std::string& error);
 
 // The option digit of word (case-insensitive), 0 when the word is unknown.
-int DigitForWord(const AnswerSpec& spec, std::string_view word);
+int DigitForWord(const AnswerRule& rule, std::string_view word);
 // The first word for digit, or an empty view when none has it.
-std::string_view WordForDigit(const AnswerSpec& spec, int digit);
+std::string_view WordForDigit(const AnswerRule& rule, int digit);
 // The words joined as "new, update, remove" (for messages).
-std::string WordList(const AnswerSpec& spec);
+std::string WordList(const AnswerRule& rule);
 
 } // namespace stf

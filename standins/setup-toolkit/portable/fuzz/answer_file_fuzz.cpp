@@ -42,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (error.empty()) {
         std::abort(); // a refusal always says why
     }
-    stf::AnswerSpec spec;
-    if (stf::ParseAnswerSpec(text, spec, error) && spec.kind == stf::AnswerKind::Radio) {
-        for (const stf::AnswerWord& word : spec.words) {
-            if (stf::DigitForWord(spec, word.word) != word.digit)
+    stf::AnswerRule rule;
+    if (stf::ParseAnswerRule(text, rule, error) && rule.kind == stf::AnswerKind::Radio) {
+        for (const stf::AnswerWord& word : rule.words) {
+            if (stf::DigitForWord(rule, word.word) != word.digit)
                 std::abort();
         }
     }

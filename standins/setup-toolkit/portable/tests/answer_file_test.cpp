@@ -175,33 +175,33 @@ TEST(AnswerFileWrite, RefusesWhatCannotReadBack) {
     EXPECT_FALSE(WriteAnswerFile(badSection, text, error));
 }
 
-TEST(AnswerSpecParse, RadioEditRefusedFatal) {
-    AnswerSpec spec;
+TEST(AnswerRuleParse, RadioEditRefusedFatal) {
+    AnswerRule rule;
     std::string error;
-    ASSERT_TRUE(ParseAnswerSpec("key=Mode;new=1;update=2;remove=3", spec, error)) << error;
-    EXPECT_EQ(spec.kind, AnswerKind::Radio);
-    EXPECT_EQ(spec.key, "Mode");
-    EXPECT_EQ(DigitForWord(spec, "UPDATE"), 2);
-    EXPECT_EQ(DigitForWord(spec, "upgrade"), 0);
-    EXPECT_EQ(WordForDigit(spec, 3), "remove");
-    EXPECT_EQ(WordForDigit(spec, 4), "");
-    EXPECT_EQ(WordList(spec), "new, update, remove");
+    ASSERT_TRUE(ParseAnswerRule("key=Mode;new=1;update=2;remove=3", rule, error)) << error;
+    EXPECT_EQ(rule.kind, AnswerKind::Radio);
+    EXPECT_EQ(rule.key, "Mode");
+    EXPECT_EQ(DigitForWord(rule, "UPDATE"), 2);
+    EXPECT_EQ(DigitForWord(rule, "upgrade"), 0);
+    EXPECT_EQ(WordForDigit(rule, 3), "remove");
+    EXPECT_EQ(WordForDigit(rule, 4), "");
+    EXPECT_EQ(WordList(rule), "new, update, remove");
 
-    ASSERT_TRUE(ParseAnswerSpec(std::string(" key = HostName \0junk", 21), spec, error));
-    EXPECT_EQ(spec.kind, AnswerKind::Edit);
-    EXPECT_EQ(spec.key, "HostName");
-    ASSERT_TRUE(ParseAnswerSpec("refused", spec, error));
-    EXPECT_EQ(spec.kind, AnswerKind::Refused);
-    ASSERT_TRUE(ParseAnswerSpec("FATAL;", spec, error));
-    EXPECT_EQ(spec.kind, AnswerKind::Fatal);
+    ASSERT_TRUE(ParseAnswerRule(std::string(" key = HostName \0junk", 21), rule, error));
+    EXPECT_EQ(rule.kind, AnswerKind::Edit);
+    EXPECT_EQ(rule.key, "HostName");
+    ASSERT_TRUE(ParseAnswerRule("refused", rule, error));
+    EXPECT_EQ(rule.kind, AnswerKind::Refused);
+    ASSERT_TRUE(ParseAnswerRule("FATAL;", rule, error));
+    EXPECT_EQ(rule.kind, AnswerKind::Fatal);
 }
 
-TEST(AnswerSpecParse, Errors) {
-    AnswerSpec spec;
+TEST(AnswerRuleParse, Errors) {
+    AnswerRule rule;
     std::string error;
     for (const char* bad : {"", "Mode", "key=", "key=Mode;new", "key=Mode;new=0", "key=Mode;new=12",
                             "key=Mode;=1", "key=Mode;new=1;NEW=2", "refused;key=x"}) {
-        EXPECT_FALSE(ParseAnswerSpec(bad, spec, error)) << bad;
+        EXPECT_FALSE(ParseAnswerRule(bad, rule, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
 }
