@@ -11,6 +11,7 @@
 // ends in CR LF and matches an independent rendering of the image; the dump
 // has one header, 14 service lines and one line per used address slot, the
 // address entries before the denied addresses.
+#include "common/fuzz_check.h"
 #include "monitor/monitor_file.h"
 #include "monitor/snapshot_dump.h"
 
@@ -25,18 +26,6 @@
 using namespace monitor;
 
 namespace {
-
-[[noreturn]] void Fail(const std::string& what) {
-    std::fprintf(stderr, "\nmonitor_file_fuzz: %s\n", what.c_str());
-    std::fflush(stderr);
-    std::abort();
-}
-
-#define CHECK(condition, detail)                                                                   \
-    do {                                                                                           \
-        if (!(condition))                                                                          \
-            Fail(std::string(#condition) + ": " + (detail));                                       \
-    } while (0)
 
 constexpr std::uint8_t kEarlier = 0xA5;
 
@@ -96,21 +85,22 @@ std::vector<std::string> ReferenceDump(const MonitorFile& image) {
 void CheckDecode(const MonitorFile& image, const std::uint8_t* data, std::size_t size) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&image);
     const std::size_t used = std::min(size, kMonitorFileSize);
-    CHECK(std::memcmp(bytes, data, used) == 0,
-          "the image differs from a file of " + std::to_string(size) + " bytes");
+    FUZZ_CHECK(std::memcmp(bytes, data, used) == 0,
+               "the image differs from a file of " + std::to_string(size) + " bytes");
     for (std::size_t i = used; i < kMonitorFileSize; ++i)
-        CHECK(bytes[i] == kEarlier, "byte " + std::to_string(i) + " past the end of a file of " +
-                                        std::to_string(size) + " bytes changed");
+        FUZZ_CHECK(bytes[i] == kEarlier, "byte " + std::to_string(i) +
+                                             " past the end of a file of " + std::to_string(size) +
+                                             " bytes changed");
 }
 
 void CheckNoData(const MonitorFile& before, MonitorFile& after) {
     for (std::size_t row = 0; row < kServiceCount; ++row) {
-        CHECK(std::memcmp(after.services[row].statusText.data(), "No data", 8) == 0,
-              "status text of row " + std::to_string(row));
+        FUZZ_CHECK(std::memcmp(after.services[row].statusText.data(), "No data", 8) == 0,
+                   "status text of row " + std::to_string(row));
         after.services[row].statusText = before.services[row].statusText;
     }
-    CHECK(std::memcmp(&after, &before, sizeof before) == 0,
-          "the missing-file step changed more than the status texts");
+    FUZZ_CHECK(std::memcmp(&after, &before, sizeof before) == 0,
+               "the missing-file step changed more than the status texts");
 }
 
 void CheckDump(const MonitorFile& image) {
@@ -119,19 +109,19 @@ void CheckDump(const MonitorFile& image) {
         image,
         [](void* context, const char* line) {
             const std::size_t length = std::strlen(line);
-            CHECK(length + 1 < kDumpLineSize,
-                  "a line of " + std::to_string(length) + " characters fills the line buffer");
-            CHECK(length >= 2 && line[length - 2] == '\r' && line[length - 1] == '\n',
-                  "a line without CR LF");
+            FUZZ_CHECK(length + 1 < kDumpLineSize,
+                       "a line of " + std::to_string(length) + " characters fills the line buffer");
+            FUZZ_CHECK(length >= 2 && line[length - 2] == '\r' && line[length - 1] == '\n',
+                       "a line without CR LF");
             static_cast<std::vector<std::string>*>(context)->emplace_back(line, length);
         },
         &lines);
     const std::vector<std::string> expected = ReferenceDump(image);
-    CHECK(lines.size() == expected.size(),
-          std::to_string(lines.size()) + " lines, expected " + std::to_string(expected.size()));
+    FUZZ_CHECK(lines.size() == expected.size(), std::to_string(lines.size()) + " lines, expected " +
+                                                    std::to_string(expected.size()));
     for (std::size_t i = 0; i < lines.size(); ++i)
-        CHECK(lines[i] == expected[i], "line " + std::to_string(i) + " \"" + lines[i] +
-                                           "\", expected \"" + expected[i] + "\"");
+        FUZZ_CHECK(lines[i] == expected[i], "line " + std::to_string(i) + " \"" + lines[i] +
+                                                "\", expected \"" + expected[i] + "\"");
 }
 
 } // namespace

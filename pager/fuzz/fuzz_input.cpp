@@ -3,14 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-
-void FuzzCheckFailed(const char* condition, const std::string& detail, const char* file, int line) {
-    std::fprintf(stderr, "\n%s:%d: check failed: %s\n  %s\n", file, line, condition,
-                 detail.c_str());
-    std::fflush(stderr);
-    std::abort();
-}
 
 std::string Shown(const std::string& text) {
     std::string shown;

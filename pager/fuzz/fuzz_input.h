@@ -12,19 +12,11 @@
 #pragma once
 
 #include <cstddef>
+#include "common/fuzz_check.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-// Prints what failed and where, then aborts so libFuzzer saves the input.
-[[noreturn]] void FuzzCheckFailed(const char* condition, const std::string& detail,
-                                  const char* file, int line);
-
-#define FUZZ_CHECK(condition, detail)                                                              \
-    do {                                                                                           \
-        if (!(condition))                                                                          \
-            FuzzCheckFailed(#condition, (detail), __FILE__, __LINE__);                             \
-    } while (0)
 
 // Text with control bytes and bytes above 0x7E written as \xNN, for messages.
 std::string Shown(const std::string& text);

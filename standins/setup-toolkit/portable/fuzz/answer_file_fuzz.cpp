@@ -1,10 +1,10 @@
 // Fuzzes the answer file reader: any bytes must parse or fail cleanly, and a
 // parsed file must write and read back unchanged. STFANSWER texts too.
 #include "answer_file.h"
+#include "common/fuzz_check.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -34,19 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string error;
     if (stf::ParseAnswerFile(text, file, error)) {
         std::string written;
-        if (!stf::WriteAnswerFile(file, written, error))
-            std::abort(); // everything the reader produces must be writable
+        FUZZ_CHECK(stf::WriteAnswerFile(file, written, error),
+                   "what the reader gives is writable: " + error);
         stf::AnswerFile again;
-        if (!stf::ParseAnswerFile(written, again, error) || !Same(file, again))
-            std::abort();
-    } else if (error.empty()) {
-        std::abort(); // a refusal always says why
+        FUZZ_CHECK(stf::ParseAnswerFile(written, again, error), "the written file reads: " + error);
+        FUZZ_CHECK(Same(file, again), "the written file reads back the same");
+    } else {
+        FUZZ_CHECK(!error.empty(), "a refusal says why");
     }
     stf::AnswerRule rule;
     if (stf::ParseAnswerRule(text, rule, error) && rule.kind == stf::AnswerKind::Radio) {
         for (const stf::AnswerWord& word : rule.words) {
-            if (stf::DigitForWord(rule, word.word) != word.digit)
-                std::abort();
+            FUZZ_CHECK(stf::DigitForWord(rule, word.word) == word.digit,
+                       "each word gives its own digit");
         }
     }
     return 0;

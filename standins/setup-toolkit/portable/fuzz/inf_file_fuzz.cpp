@@ -8,6 +8,7 @@
 // entries are in line order; a text accepted with the check is accepted
 // without it, identically, with no skipped line; and the accepted file,
 // written back out as headers and "dest=source" lines, reads back the same.
+#include "common/fuzz_check.h"
 #include "inf_file.h"
 
 #include <cstdio>
@@ -22,21 +23,9 @@ using namespace stf;
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) {
-    std::fprintf(stderr, "\ninf_file_fuzz: %s\n", what.c_str());
-    std::fflush(stderr);
-    std::abort();
-}
-
-#define CHECK(condition, detail)                                                                   \
-    do {                                                                                           \
-        if (!(condition))                                                                          \
-            Fail(std::string(#condition) + ": " + (detail));                                       \
-    } while (0)
-
 template <std::size_t N> std::string Text(const std::array<char, N>& text) {
     const void* end = std::memchr(text.data(), '\0', N);
-    CHECK(end != nullptr, "a stored text without its terminating zero");
+    FUZZ_CHECK(end != nullptr, "a stored text without its terminating zero");
     return std::string(text.data());
 }
 
@@ -48,21 +37,22 @@ std::string Lower(std::string text) {
 }
 
 void CheckPath(const std::string& path) {
-    CHECK(!path.empty() && path.size() < kInfPathSize,
-          "path length " + std::to_string(path.size()));
-    CHECK(path[0] != '\\' && path[0] != '/' && (path.size() < 2 || path[1] != ':'),
-          "absolute path " + path);
+    FUZZ_CHECK(!path.empty() && path.size() < kInfPathSize,
+               "path length " + std::to_string(path.size()));
+    FUZZ_CHECK(path[0] != '\\' && path[0] != '/' && (path.size() < 2 || path[1] != ':'),
+               "absolute path " + path);
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = path.find('\\', start);
         const std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-        CHECK(!name.empty() && name != "." && name != "..",
-              "component \"" + name + "\" of " + path);
+        FUZZ_CHECK(!name.empty() && name != "." && name != "..",
+                   "component \"" + name + "\" of " + path);
         for (char c : name)
-            CHECK(static_cast<unsigned char>(c) >= 32 && std::strchr("<>:\"/|?*", c) == nullptr,
-                  "character in " + path);
-        CHECK(name.back() != '.' && name.back() != ' ', "trailing dot or blank in " + path);
-        CHECK(ValidFileName(name), "component \"" + name + "\" of " + path);
+            FUZZ_CHECK(static_cast<unsigned char>(c) >= 32 &&
+                           std::strchr("<>:\"/|?*", c) == nullptr,
+                       "character in " + path);
+        FUZZ_CHECK(name.back() != '.' && name.back() != ' ', "trailing dot or blank in " + path);
+        FUZZ_CHECK(ValidFileName(name), "component \"" + name + "\" of " + path);
         if (end == std::string::npos)
             break;
         start = end + 1;
@@ -79,30 +69,33 @@ std::size_t LineCount(std::string_view text) {
 }
 
 void CheckAccepted(const InfFile& file) {
-    CHECK(file.sectionCount <= kInfMaxSections, "section count");
-    CHECK(file.entryCount <= kInfMaxEntries, "entry count");
+    FUZZ_CHECK(file.sectionCount <= kInfMaxSections, "section count");
+    FUZZ_CHECK(file.entryCount <= kInfMaxEntries, "entry count");
     for (std::size_t i = 0; i < file.sectionCount; ++i) {
         const std::string name = Text(file.sections[i].name);
-        CHECK(!name.empty(), "an empty section name");
-        CHECK(FindInfSection(file, name) == static_cast<int>(i), "section " + name + " not unique");
+        FUZZ_CHECK(!name.empty(), "an empty section name");
+        FUZZ_CHECK(FindInfSection(file, name) == static_cast<int>(i),
+                   "section " + name + " not unique");
         if (i > 0)
-            CHECK(file.sections[i].line > file.sections[i - 1].line, "sections out of line order");
+            FUZZ_CHECK(file.sections[i].line > file.sections[i - 1].line,
+                       "sections out of line order");
     }
     for (std::size_t i = 0; i < file.entryCount; ++i) {
         const InfEntry& e = file.entries[i];
-        CHECK(e.section < file.sectionCount, "entry of no section");
-        CHECK(e.line > file.sections[e.section].line, "entry before its header");
+        FUZZ_CHECK(e.section < file.sectionCount, "entry of no section");
+        FUZZ_CHECK(e.line > file.sections[e.section].line, "entry before its header");
         if (e.section + 1 < file.sectionCount)
-            CHECK(e.line < file.sections[e.section + 1].line, "entry after the next header");
+            FUZZ_CHECK(e.line < file.sections[e.section + 1].line, "entry after the next header");
         if (i > 0)
-            CHECK(e.line > file.entries[i - 1].line && e.section >= file.entries[i - 1].section,
-                  "entries out of order");
+            FUZZ_CHECK(e.line > file.entries[i - 1].line &&
+                           e.section >= file.entries[i - 1].section,
+                       "entries out of order");
         CheckPath(Text(e.destName));
         CheckPath(Text(e.sourcePath));
         for (std::size_t j = 0; j < i; ++j)
-            CHECK(file.entries[j].section != e.section ||
-                      Lower(Text(file.entries[j].destName)) != Lower(Text(e.destName)),
-                  "destination " + Text(e.destName) + " twice");
+            FUZZ_CHECK(file.entries[j].section != e.section ||
+                           Lower(Text(file.entries[j].destName)) != Lower(Text(e.destName)),
+                       "destination " + Text(e.destName) + " twice");
     }
 }
 
@@ -152,23 +145,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CheckAccepted(*file);
             continue;
         }
-        CHECK(error->line >= 1 && error->line <= LineCount(text),
-              "refused line " + std::to_string(error->line));
-        CHECK(!Text(error->reason).empty(), "a refusal without a reason");
-        CHECK(file->sectionCount == 0 && file->entryCount == 0, "a refused file keeps content");
+        FUZZ_CHECK(error->line >= 1 && error->line <= LineCount(text),
+                   "refused line " + std::to_string(error->line));
+        FUZZ_CHECK(!Text(error->reason).empty(), "a refusal without a reason");
+        FUZZ_CHECK(file->sectionCount == 0 && file->entryCount == 0,
+                   "a refused file keeps content");
     }
     if (strictOk) {
-        CHECK(lenientOk, "accepted with the syntax check, refused without it");
-        CHECK(SameFile(*strict, *lenient, true) && lenient->skippedLines == 0,
-              "the syntax check changed an accepted file");
+        FUZZ_CHECK(lenientOk, "accepted with the syntax check, refused without it");
+        FUZZ_CHECK(SameFile(*strict, *lenient, true) && lenient->skippedLines == 0,
+                   "the syntax check changed an accepted file");
     }
     if (lenientOk) {
         const std::string written = WrittenOut(*lenient);
         auto again = std::make_unique<InfFile>();
         InfError againError{};
-        CHECK(ParseInf(written, true, *again, againError),
-              "the written-out file is refused: " + Text(againError.reason));
-        CHECK(SameFile(*lenient, *again, false), "the written-out file reads back differently");
+        FUZZ_CHECK(ParseInf(written, true, *again, againError),
+                   "the written-out file is refused: " + Text(againError.reason));
+        FUZZ_CHECK(SameFile(*lenient, *again, false),
+                   "the written-out file reads back differently");
     }
     return 0;
 }
