@@ -112,12 +112,16 @@ bool AskUntilAnswered(UINT number, const char* procedure, Prepare prepare, Accep
 
 void NothingToPrepare() {}
 
-} // namespace
-
-void ShowWelcome() {
+// The loop of a dialog that must be answered with Continue: `prepare` before
+// each showing, `taken` on Continue before the dialog closes; Cancel and Exit
+// ask to quit, Back and other events show it again.
+template <typename Prepare, typename Taken>
+void ShowUntilContinued(UINT number, const char* procedure, Prepare prepare, Taken taken) {
     for (;;) {
-        switch (Show(WelcomeDialog, InfoDlgProc)) {
+        prepare();
+        switch (Show(number, procedure)) {
         case DialogEvent::Continue:
+            taken();
             Close();
             return;
         case DialogEvent::Cancel:
@@ -131,8 +135,14 @@ void ShowWelcome() {
     }
 }
 
+} // namespace
+
+void ShowWelcome() {
+    ShowUntilContinued(WelcomeDialog, InfoDlgProc, NothingToPrepare, [] {});
+}
+
 void AskSetupMode() {
-    for (;;) {
+    const auto presetType = [] {
         SetSymbol("RadioDefault", Session.TypeDefault.data());
         if (Session.TypeDefault[0] == '1') {
             // Without an installation only a new one can be chosen.
@@ -140,20 +150,9 @@ void AskSetupMode() {
             AddSymbolItem("OptionsGreyed", "2");
             AddSymbolItem("OptionsGreyed", "3");
         }
-        switch (Show(SetupTypeDialog, RadioDlgProc)) {
-        case DialogEvent::Continue:
-            Session.SetupMode = CheckedButton() - '0';
-            Close();
-            return;
-        case DialogEvent::Cancel:
-        case DialogEvent::Exit:
-            ConfirmQuit();
-            break;
-        case DialogEvent::Back:
-        case DialogEvent::Other:
-            break;
-        }
-    }
+    };
+    ShowUntilContinued(SetupTypeDialog, RadioDlgProc, presetType,
+                       [] { Session.SetupMode = CheckedButton() - '0'; });
 }
 
 bool AskUserDatabase() {
