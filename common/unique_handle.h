@@ -86,6 +86,13 @@ struct FindHandleTraits {
     static void Close(Type h) noexcept { ::FindClose(h); }
 };
 
+// A window its owner creates and destroys itself (a modeless dialog).
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type window) noexcept { ::DestroyWindow(window); }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 using UniqueHkey = UniqueResource<RegKeyTraits>;
@@ -93,5 +100,6 @@ using UniqueScHandle = UniqueResource<ServiceHandleTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;
 
 } // namespace postern

@@ -14,12 +14,7 @@
 namespace stf {
 
 // Windows the copy creates and destroys itself (gauge, billboards).
-struct WindowTraits {
-    using Type = HWND;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type window) noexcept { ::DestroyWindow(window); }
-};
-using UniqueWindow = postern::UniqueResource<WindowTraits>;
+using postern::UniqueWindow;
 
 // ---- copy list (inf_store.cpp) ----
 inline constexpr std::size_t kCopyListMax = 1024;
