@@ -2,6 +2,7 @@
 #include "pager/speed_table.h"
 
 #include <array>
+#include <utility>
 
 namespace pager {
 namespace {
@@ -14,7 +15,9 @@ constexpr std::array<std::uint32_t, 10> kSpeedTable = {300,   1200,  2400,  4800
 std::uint32_t BitRateForSelector(long selector, PageKind kind) {
     if (selector >= 0 && selector < static_cast<long>(kSpeedTable.size()))
         return kSpeedTable[static_cast<std::size_t>(selector)];
-    if (selector >= 300 && selector <= static_cast<long>(UINT32_MAX))
+    // in_range compares across signedness: a 32-bit long cannot hold
+    // UINT32_MAX, so a cast of it would be -1 and refuse every rate.
+    if (selector >= 300 && std::in_range<std::uint32_t>(selector))
         return static_cast<std::uint32_t>(selector);
     return kind == PageKind::Alphanumeric ? 300 : 1200;
 }

@@ -17,8 +17,8 @@ class BeeperPage : public ::testing::Test {
     int Beep(TimedTrace& trace, const char* init = "ATE0", DWORD extraWait = 0) {
         static const char phone[] = "5551234";
         static const char code[] = "42#";
-        return SendBeeper()(trace.hwnd(), reinterpret_cast<DWORD_PTR>(phone), init,
-                            "ATDT%s,,,%s", reinterpret_cast<DWORD_PTR>(code), 1, 0, extraWait);
+        return SendBeeper()(trace.hwnd(), reinterpret_cast<DWORD_PTR>(phone), init, "ATDT%s,,,%s",
+                            reinterpret_cast<DWORD_PTR>(code), 1, 0, extraWait);
     }
 
   private:
@@ -53,6 +53,14 @@ TEST_F(BeeperPage, NumbersFormattedFromTheValues) {
     auto record = SimRecord();
     ASSERT_EQ(record.size(), 1u);
     EXPECT_EQ(record[0], "dial number=5551234,77 speed=1200"); // selector 10: 1200
+}
+
+TEST_F(BeeperPage, RateGivenAsSelectorReachesTheLine) {
+    TimedTrace trace;
+    EXPECT_EQ(SendBeeper()(trace.hwnd(), 5551234, nullptr, "ATDT%lu", 0, 1, 2400, 0), 1);
+    auto record = SimRecord();
+    ASSERT_EQ(record.size(), 1u);
+    EXPECT_EQ(record[0], "dial number=5551234 speed=2400");
 }
 
 TEST_F(BeeperPage, BusyAfterDiallingStillCountsAsSent) {
