@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -23,7 +24,7 @@ const char* StepDoubleByte(const char* at) {
 
 template <std::size_t N> std::array<char, N> Text(const char* text) {
     std::array<char, N> buffer{};
-    std::strncpy(buffer.data(), text, N - 1);
+    std::memcpy(buffer.data(), text, std::min(std::strlen(text), N - 1));
     return buffer;
 }
 
