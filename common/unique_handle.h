@@ -93,6 +93,13 @@ struct WindowTraits {
     static void Close(Type window) noexcept { ::DestroyWindow(window); }
 };
 
+// A windows hook (message filter, CBT) set on the calling thread.
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type hook) noexcept { ::UnhookWindowsHookEx(hook); }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 using UniqueHkey = UniqueResource<RegKeyTraits>;
@@ -101,5 +108,6 @@ using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueHook = UniqueResource<HookTraits>;
 
 } // namespace postern

@@ -1,6 +1,7 @@
 // The debug log; see log_window.h.
 #include "monitor/log_window.h"
 
+#include "common/unique_handle.h"
 #include "monitor/debug_trace.h"
 #include "monitor/monitor_reader.h"
 #include "monitor/res/pstview_rc.h"
@@ -19,6 +20,45 @@ constexpr int kButtonGapUnits = 7;
 
 void AppendDumpLine(void* edit, const char* line) {
     AppendLogText(static_cast<HWND>(edit), line);
+}
+
+// The log is modeless under the panel's modal loop, which gives only the panel
+// the dialog keys. While the log is open, a message filter on the thread passes
+// the log's own messages to IsDialogMessage for it: Tab and Shift+Tab move
+// between its controls, Enter presses OK (Return in the edit control inserts a
+// line break), Escape closes it. The modal loop calls the filter from its own
+// IsDialogMessage; the flag keeps the call made here from coming back in.
+postern::UniqueHook LogKeyboardHook;
+HWND LogWindowForKeys = nullptr;
+bool InLogKeys = false;
+
+LRESULT CALLBACK LogKeyboardFilter(int code, WPARAM wParam, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code >= 0 && !InLogKeys && msg != nullptr && LogWindowForKeys != nullptr &&
+        (msg->hwnd == LogWindowForKeys || IsChild(LogWindowForKeys, msg->hwnd))) {
+        InLogKeys = true;
+        const BOOL handled = IsDialogMessageA(LogWindowForKeys, msg);
+        InLogKeys = false;
+        if (handled)
+            return TRUE;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void StartLogKeys(HWND log) {
+    LogWindowForKeys = log;
+    if (!LogKeyboardHook)
+        LogKeyboardHook.reset(
+            SetWindowsHookExA(WH_MSGFILTER, LogKeyboardFilter, nullptr, GetCurrentThreadId()));
+    if (!LogKeyboardHook)
+        TraceFailure("no keyboard filter for the debug log (error %lu)", GetLastError());
+}
+
+void StopLogKeys(HWND log) {
+    if (LogWindowForKeys != log)
+        return;
+    LogWindowForKeys = nullptr;
+    LogKeyboardHook.reset();
 }
 
 } // namespace
@@ -40,12 +80,14 @@ INT_PTR CALLBACK LogDialogProc(HWND log, UINT message, WPARAM wParam, LPARAM) {
         LogEdit = GetDlgItem(log, IDC_LOGEDIT);
         SendMessageA(LogEdit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
                      FALSE);
+        StartLogKeys(log);
         PostMessageA(log, WM_COMMAND, IDM_DUMPLOG, 0);
         return TRUE;
     case WM_SIZE:
         LayoutLogWindow(log);
         return FALSE;
     case WM_DESTROY:
+        StopLogKeys(log);
         if (LogEdit != nullptr && GetParent(LogEdit) == log)
             LogEdit = nullptr;
         return FALSE;
@@ -75,8 +117,16 @@ INT_PTR CALLBACK LogDialogProc(HWND log, UINT message, WPARAM wParam, LPARAM) {
     }
 }
 
+// The edit control is not redrawn while the lines go in: repainting and
+// scrolling after each of some 150 appends cost seconds. It is invalidated
+// once the dump is complete.
 void DumpSnapshot(HWND edit) {
+    if (edit == nullptr || !IsWindow(edit))
+        return;
+    SendMessageA(edit, WM_SETREDRAW, FALSE, 0);
     WriteSnapshotLines(MonitorImage, AppendDumpLine, edit);
+    SendMessageA(edit, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(edit, nullptr, TRUE);
 }
 
 void AppendLogText(HWND edit, const char* text) {

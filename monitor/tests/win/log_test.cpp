@@ -29,6 +29,33 @@ RECT ClientRectOf(HWND dialog, HWND control) {
     return r;
 }
 
+// Dispatches pending messages as the panel's modal loop does: each message goes
+// to IsDialogMessage for the panel first, and only when that declines it is
+// translated and dispatched.
+void PumpAsPanelLoop(HWND panel) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageA(panel, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+// A key pressed where the focus is, with Shift held or not.
+void PressKey(HWND panel, UINT key, bool shift = false) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    PumpAsPanelLoop(panel);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
 const std::string kNoDataRow = std::string(8, ' ') + " " + std::string(15, ' ') + " " +
                                std::string(15, ' ') + " No data                  0 0 0   0   0\r\n";
 
@@ -232,4 +259,47 @@ TEST_F(Log, AppendLogTextAddsAtTheEndOnly) {
     AppendLogText(edit_, nullptr);
     AppendLogText(nullptr, "ignored");
     EXPECT_EQ(EditText(edit_), "first\r\nsecond\r\n");
+}
+
+TEST_F(Log, DialogKeysWorkUnderThePanelsLoop) {
+    OpenLog();
+    PumpAsPanelLoop(panel_);
+    const std::string dump = EditText(edit_);
+    SetFocus(edit_);
+    // Tab order is the template's: OK, Clear Log, the edit control.
+    PressKey(panel_, VK_TAB);
+    EXPECT_EQ(GetFocus(), LogItem(IDOK)) << "Tab from the edit control wraps to OK";
+    PressKey(panel_, VK_TAB);
+    EXPECT_EQ(GetFocus(), LogItem(IDC_CLEARLOG));
+    PressKey(panel_, VK_TAB, true);
+    EXPECT_EQ(GetFocus(), LogItem(IDOK)) << "Shift+Tab goes back";
+    PressKey(panel_, VK_TAB, true);
+    EXPECT_EQ(GetFocus(), edit_);
+    EXPECT_EQ(EditText(edit_), dump) << "no tab character went into the log";
+
+    // Return in the edit control is a line break; Return on Clear Log presses it.
+    PressKey(panel_, VK_RETURN);
+    EXPECT_NE(EditText(edit_), dump);
+    PressKey(panel_, VK_TAB);
+    PressKey(panel_, VK_TAB);
+    ASSERT_EQ(GetFocus(), LogItem(IDC_CLEARLOG));
+    PressKey(panel_, VK_RETURN);
+    EXPECT_EQ(EditText(edit_), dump) << "Clear Log dumped the image afresh";
+    EXPECT_TRUE(IsWindow(log_));
+
+    // Escape in the edit control closes the log; the panel stays.
+    SetFocus(edit_);
+    PressKey(panel_, VK_ESCAPE);
+    EXPECT_FALSE(IsWindow(log_));
+    EXPECT_EQ(LogEdit, nullptr);
+    EXPECT_TRUE(IsWindow(panel_));
+
+    // Reopened, Return on OK closes it too, and the filter went with the window.
+    SendMessageA(panel_, WM_COMMAND, IDC_VIEW, 0);
+    ASSERT_NE(LogEdit, nullptr);
+    log_ = GetParent(LogEdit);
+    PumpAsPanelLoop(panel_);
+    SetFocus(LogItem(IDOK));
+    PressKey(panel_, VK_RETURN);
+    EXPECT_FALSE(IsWindow(log_));
 }
