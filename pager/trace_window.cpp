@@ -14,6 +14,12 @@ void TraceText(HWND window, const char* text) {
     const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
     SendMessageA(window, EM_SETSEL, static_cast<WPARAM>(length), length);
     SendMessageA(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.data()));
+    // A control of the calling thread is not painted while the transaction
+    // holds the thread (the send dialog's own field): paint the line now so the
+    // operator sees each step as it happens. Another thread's control paints
+    // when that thread next takes its messages.
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+        UpdateWindow(window);
 }
 
 } // namespace pager

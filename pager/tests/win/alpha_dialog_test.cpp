@@ -7,13 +7,41 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <set>
 #include <thread>
 
 using postern::TextOf;
 using postern::WaitFor;
 
 namespace {
+
+// What the screen shows in a window's rectangle, as a hash of its pixels read
+// from the screen itself, as a screenshot would.
+std::uint64_t ScreenHash(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::uint64_t hash = 1469598103934665603ull; // FNV-1a
+    const auto* p = static_cast<const unsigned char*>(bits);
+    for (int i = 0; p != nullptr && i < w * h * 4; ++i)
+        hash = (hash ^ p[i]) * 1099511628211ull;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return hash;
+}
 
 std::string ProfileValue(const char* key) {
     char value[256] = "";
@@ -109,7 +137,7 @@ TEST_F(AlphaDialog, TemplateControlsAndTabOrder) {
     EXPECT_TRUE(style & ES_WANTRETURN);
     EXPECT_TRUE(style & ES_AUTOVSCROLL);
     EXPECT_EQ(GetWindowLongA(Item(IDOK), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
-    const int order[] = {IDC_MESSAGE,  IDC_PORT,     IDC_BAUD300, IDC_INITSTRING, IDC_TERMINAL,
+    const int order[] = {IDC_MESSAGE,  IDC_PORT,    IDC_BAUD300, IDC_INITSTRING, IDC_TERMINAL,
                          IDC_PASSWORD, IDC_PAGERID, IDOK,        IDCANCEL,       IDC_MESSAGE};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         HWND next = GetNextDlgTabItem(dialog_, Item(order[i]), FALSE);
@@ -238,8 +266,38 @@ TEST_F(AlphaDialog, LongMessageGoesOutAsItsFirst199Characters) {
     ExpectMessageRestored(message.substr(0, 199));
     auto record = SimRecord();
     ASSERT_EQ(record.size(), 1u);
-    EXPECT_NE(record[0].find("message=" + message.substr(0, 199) + " password="),
-              std::string::npos)
+    EXPECT_NE(record[0].find("message=" + message.substr(0, 199) + " password="), std::string::npos)
         << record[0];
     EXPECT_NE(record[0].find("speed=1200 "), std::string::npos);
+}
+
+// With the simulator on COM1 answering the first two dials BUSY: the send holds
+// the dialog's thread for over six seconds of redial pauses, and the message
+// field shows each trace line as it is added, not only when the send ends.
+TEST_F(AlphaDialog, TraceShowsWhileThePageIsSent) {
+    ASSERT_TRUE(HaveModemSim());
+    Open();
+    Type(IDC_TERMINAL, "5551234");
+    Type(IDC_PAGERID, "123");
+    Type(IDC_MESSAGE, "hello");
+    HWND field = Item(IDC_MESSAGE);
+    const std::uint64_t before = ScreenHash(field);
+    PressSend();
+    std::set<std::uint64_t> shown;
+    int samples = 0, unpainted = 0;
+    while (FindWindowA("#32770", "Alpha Pager") == nullptr && samples < 600) {
+        Sleep(50);
+        ++samples;
+        if (GetUpdateRect(field, nullptr, FALSE))
+            ++unpainted;
+        shown.insert(ScreenHash(field));
+    }
+    EXPECT_EQ(WaitForBox(), "Message sent successfully");
+    EXPECT_GT(samples, 60) << "the send took the redial pauses";
+    // Without painting during the send, the field would wait unpainted from the
+    // first line to the end and the screen would show one picture throughout.
+    EXPECT_LE(unpainted, 2) << "of " << samples << " samples";
+    shown.erase(before);
+    EXPECT_GE(shown.size(), 4u) << "distinct pictures of the field during the send";
+    Answer(IDOK);
 }
