@@ -50,6 +50,8 @@ void CloseAllDialogs();
 std::string DialogAnswerText(HMODULE library, UINT number);
 
 // ---- unattended answers (unattended.cpp) ----
+// Reads the answer file and checks that a dialog takes each of its entries;
+// false with the reason (naming the line) when it cannot be used.
 bool LoadAnswers(const char* path, std::string& error);
 const AnswerFile& Answers();
 void ResetUnattended();

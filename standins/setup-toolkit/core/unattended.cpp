@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "common/unique_handle.h"
 #include "setup_toolkit.h"
@@ -22,12 +23,13 @@ constexpr unsigned kMaxAsks = 20;
 constexpr std::size_t kMaxTracked = 64;
 constexpr std::size_t kMaxAnswerFile = 64 * 1024;
 
-struct HookTraits {
-    using Type = HHOOK;
-    static Type Invalid() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { ::UnhookWindowsHookEx(h); }
-};
-using UniqueHook = postern::UniqueResource<HookTraits>;
+using postern::UniqueHook;
+
+// The dialog library that setups of this toolkit ship beside the installer;
+// its STFANSWER resources name the [Setup] keys its dialogs take.
+constexpr char kDialogLibrary[] = "mscuistf.dll";
+// Keys of the installer's own dialogs, answered through the thread hook.
+constexpr std::array<const char*, 1> kInstallerDialogKeys = {"ConvertDatabase"};
 
 // What the run answered for one dialog number.
 struct Asked {
@@ -40,9 +42,10 @@ struct Asked {
 AnswerFile g_answers;
 std::array<Asked, kMaxTracked> g_asked;
 std::size_t g_askedCount = 0;
+// The dialog before this one said that the answer before it was refused.
 bool g_afterRefused = false;
-unsigned g_quitAsks = 0; // dialogs asked since the run began to quit // the previous dialog said
-                         // the answer before it was refused
+// Dialogs asked since the run began to quit.
+unsigned g_quitAsks = 0;
 bool g_quitting = false;
 std::array<char, 512> g_reason{};
 UniqueHook g_hook;
@@ -223,6 +226,33 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+BOOL CALLBACK CollectAnswerKey(HMODULE library, LPCSTR, LPSTR name, LONG_PTR keys) {
+    if (!IS_INTRESOURCE(name))
+        return TRUE;
+    const UINT number = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name));
+    AnswerRule rule;
+    std::string error;
+    if (ParseAnswerRule(DialogAnswerText(library, number), rule, error) && !rule.key.empty())
+        reinterpret_cast<std::vector<std::string>*>(keys)->push_back(rule.key);
+    return TRUE;
+}
+
+// Every key a dialog of the run can take: those of the dialog library and the
+// installer's own dialogs.
+bool DialogKeys(std::vector<std::string>& keys, std::string& error) {
+    HMODULE library = DialogLibrary(kDialogLibrary);
+    if (library == nullptr) {
+        error = std::string("the dialog library ") + kDialogLibrary +
+                " does not load, so the keys cannot be checked";
+        return false;
+    }
+    EnumResourceNamesA(library, STF_ANSWER_TYPE, CollectAnswerKey,
+                       reinterpret_cast<LONG_PTR>(&keys));
+    for (const char* key : kInstallerDialogKeys)
+        keys.emplace_back(key);
+    return true;
+}
+
 } // namespace
 
 bool LoadAnswers(const char* path, std::string& error) {
@@ -243,7 +273,13 @@ bool LoadAnswers(const char* path, std::string& error) {
         error = "cannot be read (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    return ParseAnswerFile(text, g_answers, error);
+    std::vector<std::string> keys;
+    if (!ParseAnswerFile(text, g_answers, error) || !DialogKeys(keys, error) ||
+        !CheckAnswerKeys(g_answers, keys, error)) {
+        g_answers = AnswerFile{};
+        return false;
+    }
+    return true;
 }
 
 const AnswerFile& Answers() {

@@ -208,7 +208,50 @@ bool ParseAnswerFile(std::string_view text, AnswerFile& file, std::string& error
             error = LineError(lineNumber, reason);
             return false;
         }
-        current->entries.push_back(AnswerEntry{std::string(key), std::move(value)});
+        current->entries.push_back(AnswerEntry{std::string(key), std::move(value), lineNumber});
+    }
+    return true;
+}
+
+bool SplitUserEntry(std::string_view value, std::string_view& fullName,
+                    std::string_view& password) {
+    const std::size_t comma = value.find(',');
+    if (comma == std::string_view::npos || comma + 1 == value.size())
+        return false;
+    fullName = value.substr(0, comma);
+    password = value.substr(comma + 1);
+    return true;
+}
+
+bool CheckAnswerKeys(const AnswerFile& file, const std::vector<std::string>& setupKeys,
+                     std::string& error) {
+    std::string known;
+    for (const std::string& key : setupKeys)
+        known += (known.empty() ? "" : ", ") + key;
+    for (const AnswerSection& section : file.sections) {
+        const bool setup = SameName(section.name, "Setup");
+        const bool users = SameName(section.name, "Users");
+        for (const AnswerEntry& entry : section.entries) {
+            std::string what;
+            if (setup) {
+                bool taken = false;
+                for (const std::string& key : setupKeys)
+                    taken = taken || SameName(key, entry.key);
+                if (!taken)
+                    what = "no dialog takes the key " + entry.key + " (the keys are " + known + ")";
+            } else if (users) {
+                std::string_view fullName, password;
+                if (!SplitUserEntry(entry.value, fullName, password))
+                    what = "the user " + entry.key +
+                           " is not given as userid=full name,password (a password is needed)";
+            } else {
+                what = "no dialog takes the section [" + section.name + "]";
+            }
+            if (!what.empty()) {
+                error = LineError(entry.line, what.c_str());
+                return false;
+            }
+        }
     }
     return true;
 }

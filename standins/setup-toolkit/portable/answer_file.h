@@ -3,6 +3,7 @@
 // that tell how a dialog is answered from it (key, words and their digits).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@ namespace stf {
 struct AnswerEntry {
     std::string key;
     std::string value;
+    std::size_t line = 0; // where the reader found it; 0 for an entry set by Set
 };
 
 struct AnswerSection {
@@ -45,6 +47,18 @@ bool ParseAnswerFile(std::string_view text, AnswerFile& file, std::string& error
 // entries, quoting values where needed. Returns false with a reason when a
 // name or value cannot be written (an empty or ill-formed name, a line break).
 bool WriteAnswerFile(const AnswerFile& file, std::string& text, std::string& error);
+
+// A [Users] entry is "userid=full name,password": the value splits at its
+// first comma, so a password may hold commas and a full name may not. False
+// when the value has no comma or the password is empty.
+bool SplitUserEntry(std::string_view value, std::string_view& fullName, std::string_view& password);
+
+// Checks, before a run uses the file, that a dialog takes every entry: each
+// [Setup] key is one of setupKeys (case-insensitive), each [Users] entry has
+// a full name and a password, and there is no other section. Returns false
+// with "line N: ..." in error for the first entry that fails.
+bool CheckAnswerKeys(const AnswerFile& file, const std::vector<std::string>& setupKeys,
+                     std::string& error);
 
 // How a dialog is answered, from its STFANSWER resource text:
 //   "key=Mode;new=1;update=2;remove=3"  radio dialog: words give option digits

@@ -175,6 +175,43 @@ TEST(AnswerFileWrite, RefusesWhatCannotReadBack) {
     EXPECT_FALSE(WriteAnswerFile(badSection, text, error));
 }
 
+TEST(AnswerFileCheck, EveryEntryIsOneADialogTakes) {
+    const std::vector<std::string> keys = {"Mode", "HostName", "ConvertDatabase"};
+    std::string error;
+    EXPECT_TRUE(CheckAnswerKeys(Parsed("[Setup]\nmode=new\nHOSTNAME=mail.example.com\n"
+                                       "[Users]\nalice=Alice Example,alice-pw\n"
+                                       "bob=,pw\n[Empty]\n"),
+                                keys, error))
+        << error;
+
+    // A misspelt key is refused with its line, not taken as "accept the proposal".
+    EXPECT_FALSE(
+        CheckAnswerKeys(Parsed("[Setup]\nMode=new\n\nHostNmae=mail.example.com\n"), keys, error));
+    EXPECT_EQ(error, "line 4: no dialog takes the key HostNmae (the keys are Mode, HostName, "
+                     "ConvertDatabase)");
+    EXPECT_FALSE(CheckAnswerKeys(Parsed("[Setpu]\nMode=new\n"), keys, error));
+    EXPECT_EQ(error, "line 2: no dialog takes the section [Setpu]");
+    for (const char* user : {"carol=Carol Example", "carol=Carol Example,", "carol="}) {
+        EXPECT_FALSE(
+            CheckAnswerKeys(Parsed(std::string("[Users]\nalice=A,pw\n") + user), keys, error))
+            << user;
+        EXPECT_EQ(error, "line 3: the user carol is not given as userid=full name,password "
+                         "(a password is needed)");
+    }
+}
+
+TEST(AnswerFileCheck, UserEntriesSplitAtTheFirstComma) {
+    std::string_view fullName, password;
+    ASSERT_TRUE(SplitUserEntry("Alice Example,pw,with,commas", fullName, password));
+    EXPECT_EQ(fullName, "Alice Example");
+    EXPECT_EQ(password, "pw,with,commas");
+    ASSERT_TRUE(SplitUserEntry(",x", fullName, password));
+    EXPECT_EQ(fullName, "");
+    EXPECT_EQ(password, "x");
+    EXPECT_FALSE(SplitUserEntry("no password", fullName, password));
+    EXPECT_FALSE(SplitUserEntry("empty password,", fullName, password));
+}
+
 TEST(AnswerRuleParse, RadioEditRefusedFatal) {
     AnswerRule rule;
     std::string error;
