@@ -2,6 +2,7 @@
 #include "monitor/startup.h"
 
 #include "common/bounded_format.h"
+#include "common/suite_registry.h"
 #include "common/unique_handle.h"
 #include "monitor/debug_trace.h"
 #include "monitor/status_panel.h"
@@ -13,7 +14,6 @@ std::array<char, 256> TopDir{};
 
 namespace {
 
-constexpr char kGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
 constexpr char kDefaultTopDir[] = "\\MAIL";
 // The size declared to the registry query: a value of 150 bytes or more with
 // its terminator counts as absent.
@@ -24,7 +24,8 @@ static_assert(kTopDirQueryBytes < sizeof TopDir);
 
 void ReadConfiguration() {
     postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGlobalKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS) {
         postern::CopyText(TopDir, kDefaultTopDir);
         return;
     }

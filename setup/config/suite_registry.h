@@ -1,8 +1,10 @@
 // Where the suite keeps its configuration in the registry.
 #pragma once
 
-inline constexpr const char* SuiteRootKey = "SOFTWARE\\Corvane\\Postern";
-inline constexpr const char* SuiteGlobalKey = "SOFTWARE\\Corvane\\Postern\\Global";
+#include "common/suite_registry.h"
+
+using postern::SuiteGlobalKey;
+using postern::SuiteRootKey;
 
 // Texts of the Global key are read with buffers of this many bytes.
 constexpr unsigned RegistryTextSize = 79;

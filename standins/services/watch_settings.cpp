@@ -2,13 +2,13 @@
 #include "standins/services/watch_settings.h"
 
 #include "common/bounded_format.h"
+#include "common/suite_registry.h"
 #include "common/unique_handle.h"
 
 namespace standins {
 
 namespace {
 
-constexpr char kGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
 constexpr char kProfile[] = "watchsvc.exe";
 constexpr char kSection[] = "options";
 
@@ -95,7 +95,7 @@ void ReadWatchSettings(WatchSettings& settings) {
     settings = WatchSettings{};
     postern::UniqueHkey key;
     const LONG status =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kGlobalKey, 0, KEY_QUERY_VALUE, key.put());
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_QUERY_VALUE, key.put());
     if (status == ERROR_SUCCESS) {
         settings.topDirMissing = !ReadTopDir(key.get(), settings);
         ReadRegistryText(key.get(), "LogHost", settings.logHost);

@@ -2,6 +2,7 @@
 // then looked for.
 #include "monitor_win_harness.h"
 
+#include "common/suite_registry.h"
 #include "monitor/monitor_reader.h"
 #include "monitor/startup.h"
 
@@ -12,7 +13,7 @@ using namespace monitor_test;
 
 namespace {
 
-constexpr char kGlobal[] = "SOFTWARE\\Corvane\\Postern\\Global";
+constexpr const char* kGlobal = postern::SuiteGlobalKey;
 
 class Configuration : public PanelTest {
   protected:

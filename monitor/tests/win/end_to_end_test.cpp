@@ -3,6 +3,7 @@
 // service manager's real status, the panel shows it, Quiet reaches WATCHSVC.
 #include "monitor_win_harness.h"
 
+#include "common/suite_registry.h"
 #include "monitor/res/pstview_rc.h"
 #include "monitor/startup.h"
 
@@ -16,7 +17,7 @@ using namespace monitor_test;
 namespace {
 
 constexpr std::array<const char*, 8> kServices = {"RELAYSVC", "DROPSVC", "PLANSVC", "DIRSVC",
-                                                 "PASSSVC",  "LOGSVC",  "TERMSVC", "WATCHSVC"};
+                                                  "PASSSVC",  "LOGSVC",  "TERMSVC", "WATCHSVC"};
 
 std::string ServicesFolder() {
     std::string dir = "Z:" SERVICES_DIR "\\";
@@ -32,8 +33,8 @@ DWORD InstallQuiet(const char* service) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return GetLastError();
     WaitForSingleObject(pi.hProcess, 30000);
     DWORD code = 1;
@@ -89,13 +90,11 @@ std::string StatusOf(const std::string& file, int row) {
     return std::string(file.data() + kRows + row * kRowSize + 188).substr(0, 255);
 }
 
-constexpr char kGlobal[] = "SOFTWARE\\Corvane\\Postern\\Global";
-
 // The top directory as the installer leaves it for both programs.
 void SetRegistryTopDir(const std::string* folder) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGlobal, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     if (folder)
         RegSetValueExA(key, "TopDir", 0, REG_EXPAND_SZ,
@@ -170,9 +169,9 @@ TEST_F(EndToEnd, PanelShowsTheRunningSuiteAndQuietReachesTheMonitorService) {
         PumpPending();
         EXPECT_TRUE(boxes.Boxes().empty());
     }
-    EXPECT_TRUE(WaitForFile(
-        [](const std::string& f) { return StatusOf(f, 13).rfind("quiet", 0) == 0; }))
-        << "WATCHSVC did not mark itself quiet";
+    EXPECT_TRUE(WaitForFile([](const std::string& f) {
+        return StatusOf(f, 13).rfind("quiet", 0) == 0;
+    })) << "WATCHSVC did not mark itself quiet";
 
     ASSERT_TRUE(ControlAndWait("WATCHSVC", false));
     BoxWatcher boxes;

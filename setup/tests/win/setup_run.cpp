@@ -1,6 +1,7 @@
 // Running pstsetup.exe in a distribution folder and reading its run log.
 #include "setup_run.h"
 
+#include "common/suite_registry.h"
 #include "common/win_test_support.h"
 
 #include <fstream>
@@ -147,15 +148,13 @@ bool Distribution::LogContains(const std::string& text) const {
     return ReadWholeFile(log_).find(text) != std::string::npos;
 }
 
-namespace {
-constexpr const char* GlobalKey = "SOFTWARE\\Corvane\\Postern\\Global";
-}
+namespace {}
 
 RegisteredInstallation::RegisteredInstallation(const char* topDir, const char* hostName) {
     RemoveSuiteRegistry();
     HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, GlobalKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, &key, nullptr);
     RegSetValueExA(key, "TopDir", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(topDir),
                    static_cast<DWORD>(strlen(topDir) + 1));
     if (hostName != nullptr)
@@ -169,7 +168,7 @@ RegisteredInstallation::~RegisteredInstallation() {
 }
 
 void RemoveSuiteRegistry() {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane\\Postern");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -2,6 +2,8 @@
 // and how each run ends.
 #include "setup_run.h"
 
+#include "common/suite_registry.h"
+
 #include <algorithm>
 #include <fstream>
 
@@ -55,9 +57,8 @@ TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
     EXPECT_NE(OutcomeLine(dist, 300).find("C:\\PSTNEW"), std::string::npos);
     // The work step copied nothing and registered nothing.
     HKEY key = nullptr;
-    EXPECT_NE(
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane\\Postern\\Global", 0, KEY_READ, &key),
-        ERROR_SUCCESS);
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_READ, &key),
+              ERROR_SUCCESS);
 }
 
 TEST_F(UnattendedRun, UpdateIsProposedAndKeepsTheRegisteredValues) {

@@ -3,6 +3,8 @@
 // runs, stops and removes itself; and what the command line says on errors.
 #include "service_test_support.h"
 
+#include "common/suite_registry.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,7 +37,7 @@ std::string Registration(const char* name) {
     DWORD needed = 0;
     if (!service || !QueryServiceConfigA(service.get(), config, sizeof buffer, &needed))
         return "no configuration, error " + std::to_string(GetLastError());
-    const std::string key = std::string("SYSTEM\\CurrentControlSet\\Services\\") + name;
+    const std::string key = std::string(postern::ServicesKey) + "\\" + name;
     char image[MAX_PATH + 8] = "";
     DWORD size = sizeof image - 1;
     RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "ImagePath", RRF_RT_ANY | RRF_NOEXPAND, nullptr,

@@ -5,6 +5,8 @@
 // decoded here from its documented offsets.
 #include "service_test_support.h"
 
+#include "common/suite_registry.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,7 +19,6 @@ using postern::UniqueHkey;
 
 namespace {
 
-constexpr char kGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
 constexpr std::size_t kFileSize = 15920;
 constexpr int kDisksRow = 13; // WATCHSVC itself
 
@@ -88,8 +89,8 @@ void SetProfile(const char* key, const char* value) {
 // TopDir as the installer stores it; null deletes the value.
 void SetTopDir(const char* value) {
     UniqueHkey key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kGlobalKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              key.put(), nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0,
+                              KEY_SET_VALUE, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
     if (value == nullptr)
         RegDeleteValueA(key.get(), "TopDir");

@@ -1,0 +1,14 @@
+// Where the suite keeps its configuration in the registry, under
+// HKEY_LOCAL_MACHINE: the installer writes these keys, the monitor frontend and
+// the suite's services read them.
+#pragma once
+
+namespace postern {
+
+// The suite's root key and its Global key (TopDir, HostName and the others).
+inline constexpr char SuiteRootKey[] = "SOFTWARE\\Corvane\\Postern";
+inline constexpr char SuiteGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
+// The parent of every service's key.
+inline constexpr char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
+
+} // namespace postern
