@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,32 @@ TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_READ, &key),
               ERROR_SUCCESS);
+}
+
+// A key that no dialog takes, or a user without a password, stops the run
+// before any dialog and before anything is changed, naming the line.
+TEST_F(UnattendedRun, AnEntryNoDialogTakesIsRefusedBeforeAnything) {
+    const std::pair<std::string, std::string> cases[] = {
+        {Answers("Mode=new\r\nUserDatabase=own\r\nHostNmae=mail.example.com\r\n"
+                 "Destination=C:\\PSTREFUSED\r\n"),
+         "line 4: no dialog takes the key HostNmae (the keys are "},
+        {Answers("Mode=new\r\nDestination=C:\\PSTREFUSED\r\n") +
+             "[Users]\r\nalice=Alice Example,alice-pw\r\nbob=Bob Example\r\n",
+         "line 6: the user bob is not given as userid=full name,password"},
+    };
+    for (const auto& [text, reason] : cases) {
+        Distribution dist("refused-key");
+        const std::string answers = dist.WriteAnswers("refused.ini", text);
+        EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+        EXPECT_TRUE(dist.DialogNumbers().empty());
+        EXPECT_EQ(
+            dist.LastLine().rfind("end: fatal stop (answer file " + answers + ": " + reason, 0), 0u)
+            << dist.LastLine();
+        EXPECT_EQ(GetFileAttributesA("C:\\PSTREFUSED"), INVALID_FILE_ATTRIBUTES);
+        HKEY key = nullptr;
+        EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey, 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
+    }
 }
 
 TEST_F(UnattendedRun, UpdateIsProposedAndKeepsTheRegisteredValues) {
