@@ -18,8 +18,13 @@ void TraceText(HWND window, const char* text) {
     // holds the thread (the send dialog's own field): paint the line now so the
     // operator sees each step as it happens. Another thread's control paints
     // when that thread next takes its messages.
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
         UpdateWindow(window);
+        // A zero wait that takes no message: systems that buffer a window's
+        // drawing (Wine among them) show what was just painted when the
+        // thread waits, as it would between messages.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    }
 }
 
 } // namespace pager
