@@ -40,6 +40,10 @@ constexpr std::array<RegisterDefault, 9> kRegisterDefaults = {{
     {10, 14},
 }};
 
+// The service classes +FCLASS offers: data only.
+constexpr std::string_view kServiceClasses = "0";
+constexpr std::string_view kDataClass = "0";
+
 constexpr int kGuardRegister = 12;
 constexpr int kGuardUnitMs = 20;
 constexpr int kEscapeRegister = 2;
@@ -56,6 +60,13 @@ std::size_t FindAt(std::string_view line) {
             return i;
     }
     return std::string_view::npos;
+}
+
+// A character of an extended command's name ("+FCLASS").
+bool IsNameChar(char c) {
+    c = Upper(c);
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("!%-./:_").find(c) != std::string_view::npos;
 }
 
 // Decimal digits at pos; fallback when there are none. Large values saturate.
@@ -202,6 +213,12 @@ HayesModem::Result HayesModem::RunCommands(std::int64_t now, std::string_view co
             Number(commands, pos, 0);
             return ReturnOnline();
         }
+        if (c == '+') {
+            Result r = Extended(commands, pos);
+            if (r != Result::Ok)
+                return r;
+            continue;
+        }
         if (c == 'S') {
             Result r = Register(commands, pos);
             if (r != Result::Ok)
@@ -304,6 +321,48 @@ HayesModem::Result HayesModem::Register(std::string_view commands, std::size_t& 
         Emit(text.data());
     }
     return Result::Ok;
+}
+
+// An extended command: +NAME=? lists the values, +NAME? shows the setting,
+// +NAME=value sets it; a ';' may follow before the next command.
+HayesModem::Result HayesModem::Extended(std::string_view commands, std::size_t& pos) {
+    std::string name;
+    while (pos < commands.size() && IsNameChar(commands[pos]))
+        name += Upper(commands[pos++]);
+    std::string_view rest = commands.substr(pos);
+    std::string_view value;
+    enum class Form { Test, Read, Set, Action } form = Form::Action;
+    if (rest.starts_with("=?")) {
+        form = Form::Test;
+        pos += 2;
+    } else if (rest.starts_with("?")) {
+        form = Form::Read;
+        pos += 1;
+    } else if (rest.starts_with("=")) {
+        form = Form::Set;
+        std::size_t end = commands.find(';', pos + 1);
+        if (end == std::string_view::npos)
+            end = commands.size();
+        value = commands.substr(pos + 1, end - pos - 1);
+        pos = end;
+    }
+    if (pos < commands.size() && commands[pos] == ';')
+        ++pos;
+    if (name != "FCLASS")
+        return Result::Error;
+    switch (form) {
+    case Form::Test:
+        Emit("\r\n" + std::string(kServiceClasses) + "\r\n");
+        return Result::Ok;
+    case Form::Read:
+        Emit("\r\n" + std::string(kDataClass) + "\r\n");
+        return Result::Ok;
+    case Form::Set:
+        return value == kDataClass ? Result::Ok : Result::Error;
+    case Form::Action:
+        break;
+    }
+    return Result::Error;
 }
 
 HayesModem::Result HayesModem::Dial(std::int64_t now, std::string_view rest) {

@@ -1,6 +1,7 @@
-// A Hayes-compatible modem: command mode (AT command lines, echo, result codes),
-// dialing, online mode with the "+++" guard-time escape, online-command mode, and
-// the line behind it (the paging terminal or the numeric pager line).
+// A Hayes-compatible data modem: command mode (AT command lines, echo, result codes,
+// the +FCLASS service class), dialing, online mode with the "+++" guard-time escape,
+// online-command mode, and the line behind it (the paging terminal or the numeric
+// pager line).
 // Pure state machine: bytes from the client and a clock in milliseconds go in;
 // bytes for the client, log events and record lines come out through TakeOutput().
 #pragma once
@@ -60,6 +61,7 @@ class HayesModem {
     Result RunCommands(std::int64_t now, std::string_view commands);
     Result Ampersand(char command, int value);
     Result Register(std::string_view commands, std::size_t& pos);
+    Result Extended(std::string_view commands, std::size_t& pos);
     Result Dial(std::int64_t now, std::string_view rest);
     Result ReturnOnline();
     void FinishDial(std::int64_t now);

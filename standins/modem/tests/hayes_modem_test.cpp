@@ -57,6 +57,22 @@ TEST(HayesCommand, SeveralCommandsInOneLine) {
     EXPECT_EQ(d.Send("AT" + std::string(300, 'V') + "\r"), kError);
 }
 
+TEST(HayesCommand, ServiceClassIsDataOnly) {
+    Driver d;
+    d.Send("ATE0\r");
+    EXPECT_EQ(d.Send("AT+FCLASS=?\r"), "\r\n0\r\n" + kOk);
+    EXPECT_EQ(d.Send("AT+FCLASS?\r"), "\r\n0\r\n" + kOk);
+    EXPECT_EQ(d.Send("at+fclass=0\r"), kOk);
+    EXPECT_EQ(d.Send("AT+FCLASS=1\r"), kError);
+    EXPECT_EQ(d.Send("AT+FCLASS=2.0\r"), kError);
+    EXPECT_EQ(d.Send("AT+FCLASS\r"), kError);
+    EXPECT_EQ(d.Send("AT+FMFR?\r"), kError);
+    // An extended command ends at ';', and other commands may follow it.
+    EXPECT_EQ(d.Send("AT+FCLASS=0;E1\r"), kOk);
+    EXPECT_TRUE(d.modem().echo());
+    EXPECT_EQ(d.Send("AT+FCLASS?;+FCLASS=?\r"), "AT+FCLASS?;+FCLASS=?\r\r\n0\r\n\r\n0\r\n" + kOk);
+}
+
 TEST(HayesCommand, RegistersReadAndWrite) {
     Driver d;
     d.Send("ATE0\r");
