@@ -246,6 +246,9 @@ TEST(ModemsimProgram, CommandLineContract) {
     EXPECT_EQ(RunToExit({"--link", link, "--bogus", "1"}, out), 2);
     EXPECT_EQ(RunToExit({"--link", link, "--guard-ms", "soon"}, out), 2);
     EXPECT_EQ(RunToExit({"--link", link, "--scenario"}, out), 2);
+    EXPECT_EQ(RunToExit({"--link", link, "--password", "toolong"}, out), 2);
+    EXPECT_EQ(RunToExit({"--link", link, "--password", "a b"}, out), 2);
+    EXPECT_EQ(RunToExit({"--link", link, "--max-block", "-1"}, out), 2);
     EXPECT_EQ(RunToExit({"--link", (dir.path() / "missing" / "com1").string()}, out), 1);
     EXPECT_NE(ReadWholeFile(out).find("modemsim: cannot"), std::string::npos);
     EXPECT_FALSE(fs::exists(link));
