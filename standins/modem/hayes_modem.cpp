@@ -43,6 +43,7 @@ constexpr std::array<RegisterDefault, 9> kRegisterDefaults = {{
 // The service classes +FCLASS offers: data only.
 constexpr std::string_view kServiceClasses = "0";
 constexpr std::string_view kDataClass = "0";
+constexpr int kFactoryDtrMode = 2;
 
 constexpr int kGuardRegister = 12;
 constexpr int kGuardUnitMs = 20;
@@ -92,6 +93,7 @@ void HayesModem::ResetSettings() {
     echo_ = true;
     verbose_ = true;
     quiet_ = false;
+    dtr_mode_ = kFactoryDtrMode;
     sreg_.fill(0);
     for (const RegisterDefault& r : kRegisterDefaults)
         sreg_[r.index] = r.value;
@@ -291,7 +293,10 @@ HayesModem::Result HayesModem::Ampersand(char command, int value) {
     case 'C':
         return value <= 1 ? Result::Ok : Result::Error;
     case 'D':
-        return value <= 3 ? Result::Ok : Result::Error;
+        if (value > 3)
+            return Result::Error;
+        dtr_mode_ = value;
+        return Result::Ok;
     case 'K':
         return value <= 6 ? Result::Ok : Result::Error;
     default:
@@ -500,9 +505,55 @@ void HayesModem::DrainTerminal() {
     SendResult(Result::NoCarrier);
 }
 
+void HayesModem::SetDtr(std::int64_t now, bool on) {
+    Tick(now);
+    if (on == dtr_)
+        return;
+    dtr_ = on;
+    if (!on && !config_.behaviour.modem.mute)
+        DtrDropped();
+}
+
+// What a DTR drop does follows &D: 0 nothing, 1 online-command mode, 2 hang up,
+// 3 hang up and restore the factory settings. The client is not listening for a
+// result code then, so none is sent for a hang-up.
+void HayesModem::DtrDropped() {
+    bool in_call = call_ != Call::None || mode_ == ModemMode::Dialing;
+    switch (dtr_mode_) {
+    case 0:
+        Event("DTR dropped: ignored (&D0)");
+        return;
+    case 1:
+        if (mode_ != ModemMode::Online) {
+            Event("DTR dropped: no call online (&D1)");
+            return;
+        }
+        ClearEscape();
+        mode_ = ModemMode::OnlineCommand;
+        line_len_ = 0;
+        line_overflow_ = false;
+        Event("DTR dropped: online-command mode (&D1)");
+        SendResult(Result::Ok);
+        return;
+    default:
+        break;
+    }
+    line_len_ = 0;
+    line_overflow_ = false;
+    if (in_call)
+        HangUp("DTR dropped");
+    else
+        Event("DTR dropped: no call");
+    if (dtr_mode_ == 3) {
+        ResetSettings();
+        Event("settings reset (&D3)");
+    }
+}
+
 void HayesModem::HangUp(std::string_view why) {
     if (call_ == Call::Terminal)
         terminal_.Disconnect();
+    dial_due_ = kNever;
     call_ = Call::None;
     mode_ = ModemMode::Command;
     ClearEscape();

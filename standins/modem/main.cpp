@@ -202,6 +202,9 @@ void CheckLine(Shell& sh, std::int64_t us) {
                   std::strerror(check.restore_errno));
     }
     sh.modem.SetLineSpeed(sh.pty.speed());
+    // A pty has no DTR line: a termios client drops DTR by setting speed 0 (B0) and
+    // raises it with any other speed. A drop shorter than kLinePollMs can go unseen.
+    sh.modem.SetDtr(us / 1000, r.speed != 0);
 }
 
 void ReadClient(Shell& sh) {
