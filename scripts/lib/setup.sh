@@ -5,12 +5,14 @@
 # Build tools, GoogleTest (installed for the native build, sources for MinGW), the
 # MinGW-w64 compilers, Wine with the fonts and X extensions it loads at run time
 # (installed explicitly because recommends are skipped), Xvfb, socat for the
-# serial tests, X and image tools for screenshots (xdotool presses the demo's buttons), chattr for read-only-file tests.
+# serial tests, X and image tools for screenshots (xdotool presses the demo's buttons), chattr for read-only-file tests,
+# and HylaFAX for its pagesend, a TAP client of others' making that pages through the
+# modem simulator in its tests (its daemons are not used).
 readonly POSTERN_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
     g++-mingw-w64-x86-64-posix wine64 wine fonts-wine
     libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxcomposite1 libxinerama1 libxxf86vm1
-    xvfb socat x11-utils imagemagick xdotool e2fsprogs
+    xvfb socat x11-utils imagemagick xdotool e2fsprogs hylafax-server
 )
 
 say() { printf '\n==== %s\n' "$*"; }

@@ -40,6 +40,11 @@ constexpr std::array<RegisterDefault, 9> kRegisterDefaults = {{
     {10, 14},
 }};
 
+// The service classes +FCLASS offers: data only.
+constexpr std::string_view kServiceClasses = "0";
+constexpr std::string_view kDataClass = "0";
+constexpr int kFactoryDtrMode = 2;
+
 constexpr int kGuardRegister = 12;
 constexpr int kGuardUnitMs = 20;
 constexpr int kEscapeRegister = 2;
@@ -56,6 +61,13 @@ std::size_t FindAt(std::string_view line) {
             return i;
     }
     return std::string_view::npos;
+}
+
+// A character of an extended command's name ("+FCLASS").
+bool IsNameChar(char c) {
+    c = Upper(c);
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("!%-./:_").find(c) != std::string_view::npos;
 }
 
 // Decimal digits at pos; fallback when there are none. Large values saturate.
@@ -81,6 +93,7 @@ void HayesModem::ResetSettings() {
     echo_ = true;
     verbose_ = true;
     quiet_ = false;
+    dtr_mode_ = kFactoryDtrMode;
     sreg_.fill(0);
     for (const RegisterDefault& r : kRegisterDefaults)
         sreg_[r.index] = r.value;
@@ -202,6 +215,12 @@ HayesModem::Result HayesModem::RunCommands(std::int64_t now, std::string_view co
             Number(commands, pos, 0);
             return ReturnOnline();
         }
+        if (c == '+') {
+            Result r = Extended(commands, pos);
+            if (r != Result::Ok)
+                return r;
+            continue;
+        }
         if (c == 'S') {
             Result r = Register(commands, pos);
             if (r != Result::Ok)
@@ -274,7 +293,10 @@ HayesModem::Result HayesModem::Ampersand(char command, int value) {
     case 'C':
         return value <= 1 ? Result::Ok : Result::Error;
     case 'D':
-        return value <= 3 ? Result::Ok : Result::Error;
+        if (value > 3)
+            return Result::Error;
+        dtr_mode_ = value;
+        return Result::Ok;
     case 'K':
         return value <= 6 ? Result::Ok : Result::Error;
     default:
@@ -304,6 +326,48 @@ HayesModem::Result HayesModem::Register(std::string_view commands, std::size_t& 
         Emit(text.data());
     }
     return Result::Ok;
+}
+
+// An extended command: +NAME=? lists the values, +NAME? shows the setting,
+// +NAME=value sets it; a ';' may follow before the next command.
+HayesModem::Result HayesModem::Extended(std::string_view commands, std::size_t& pos) {
+    std::string name;
+    while (pos < commands.size() && IsNameChar(commands[pos]))
+        name += Upper(commands[pos++]);
+    std::string_view rest = commands.substr(pos);
+    std::string_view value;
+    enum class Form { Test, Read, Set, Action } form = Form::Action;
+    if (rest.starts_with("=?")) {
+        form = Form::Test;
+        pos += 2;
+    } else if (rest.starts_with("?")) {
+        form = Form::Read;
+        pos += 1;
+    } else if (rest.starts_with("=")) {
+        form = Form::Set;
+        std::size_t end = commands.find(';', pos + 1);
+        if (end == std::string_view::npos)
+            end = commands.size();
+        value = commands.substr(pos + 1, end - pos - 1);
+        pos = end;
+    }
+    if (pos < commands.size() && commands[pos] == ';')
+        ++pos;
+    if (name != "FCLASS")
+        return Result::Error;
+    switch (form) {
+    case Form::Test:
+        Emit("\r\n" + std::string(kServiceClasses) + "\r\n");
+        return Result::Ok;
+    case Form::Read:
+        Emit("\r\n" + std::string(kDataClass) + "\r\n");
+        return Result::Ok;
+    case Form::Set:
+        return value == kDataClass ? Result::Ok : Result::Error;
+    case Form::Action:
+        break;
+    }
+    return Result::Error;
 }
 
 HayesModem::Result HayesModem::Dial(std::int64_t now, std::string_view rest) {
@@ -441,9 +505,55 @@ void HayesModem::DrainTerminal() {
     SendResult(Result::NoCarrier);
 }
 
+void HayesModem::SetDtr(std::int64_t now, bool on) {
+    Tick(now);
+    if (on == dtr_)
+        return;
+    dtr_ = on;
+    if (!on && !config_.behaviour.modem.mute)
+        DtrDropped();
+}
+
+// What a DTR drop does follows &D: 0 nothing, 1 online-command mode, 2 hang up,
+// 3 hang up and restore the factory settings. The client is not listening for a
+// result code then, so none is sent for a hang-up.
+void HayesModem::DtrDropped() {
+    bool in_call = call_ != Call::None || mode_ == ModemMode::Dialing;
+    switch (dtr_mode_) {
+    case 0:
+        Event("DTR dropped: ignored (&D0)");
+        return;
+    case 1:
+        if (mode_ != ModemMode::Online) {
+            Event("DTR dropped: no call online (&D1)");
+            return;
+        }
+        ClearEscape();
+        mode_ = ModemMode::OnlineCommand;
+        line_len_ = 0;
+        line_overflow_ = false;
+        Event("DTR dropped: online-command mode (&D1)");
+        SendResult(Result::Ok);
+        return;
+    default:
+        break;
+    }
+    line_len_ = 0;
+    line_overflow_ = false;
+    if (in_call)
+        HangUp("DTR dropped");
+    else
+        Event("DTR dropped: no call");
+    if (dtr_mode_ == 3) {
+        ResetSettings();
+        Event("settings reset (&D3)");
+    }
+}
+
 void HayesModem::HangUp(std::string_view why) {
     if (call_ == Call::Terminal)
         terminal_.Disconnect();
+    dial_due_ = kNever;
     call_ = Call::None;
     mode_ = ModemMode::Command;
     ClearEscape();

@@ -1,6 +1,7 @@
-// A Hayes-compatible modem: command mode (AT command lines, echo, result codes),
-// dialing, online mode with the "+++" guard-time escape, online-command mode, and
-// the line behind it (the paging terminal or the numeric pager line).
+// A Hayes-compatible data modem: command mode (AT command lines, echo, result codes,
+// the +FCLASS service class), dialing, online mode with the "+++" guard-time escape,
+// online-command mode, the DTR line (&D), and the line behind it (the paging
+// terminal or the numeric pager line).
 // Pure state machine: bytes from the client and a clock in milliseconds go in;
 // bytes for the client, log events and record lines come out through TakeOutput().
 #pragma once
@@ -44,6 +45,8 @@ class HayesModem {
     std::int64_t NextDeadline() const;
     // The line speed the client set, recorded with each page and dial.
     void SetLineSpeed(int bps) { speed_ = bps; }
+    // The client raised or dropped DTR at now; a drop acts as &D says (&D2: hang up).
+    void SetDtr(std::int64_t now, bool on);
     SimOutput TakeOutput();
 
     ModemMode mode() const { return mode_; }
@@ -60,6 +63,8 @@ class HayesModem {
     Result RunCommands(std::int64_t now, std::string_view commands);
     Result Ampersand(char command, int value);
     Result Register(std::string_view commands, std::size_t& pos);
+    Result Extended(std::string_view commands, std::size_t& pos);
+    void DtrDropped();
     Result Dial(std::int64_t now, std::string_view rest);
     Result ReturnOnline();
     void FinishDial(std::int64_t now);
@@ -83,11 +88,13 @@ class HayesModem {
     ModemMode mode_ = ModemMode::Command;
     Call call_ = Call::None;
     int speed_ = 0;
+    bool dtr_ = true;
 
     // Settings (ATZ and AT&F restore them).
     bool echo_ = true;
     bool verbose_ = true;
     bool quiet_ = false;
+    int dtr_mode_ = 2; // &D
     std::array<unsigned char, 100> sreg_{};
     std::int64_t guard_ms_ = 500;
 

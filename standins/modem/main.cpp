@@ -44,13 +44,19 @@ struct Options {
     long connect_delay_ms = 50;
     long guard_ms = 500;
     long busy_count = 2;
+    std::string password; // the terminal requires it when not empty
+    long max_block = 0;   // longest block text the terminal takes; 0: no limit
 };
 
 void PrintUsage(std::FILE* to) {
-    std::fprintf(to, "usage: modemsim --link PATH [--scenario NAME] [--log FILE] [--record FILE]\n"
-                     "                [--connect-delay MS] [--guard-ms MS] [--busy-count N]\n"
-                     "                [--ready-file FILE]\n"
-                     "scenarios:\n");
+    std::fprintf(to,
+                 "usage: modemsim --link PATH [--scenario NAME] [--log FILE] [--record FILE]\n"
+                 "                [--connect-delay MS] [--guard-ms MS] [--busy-count N]\n"
+                 "                [--ready-file FILE] [--password PW] [--max-block N]\n"
+                 "  --password PW  the terminal refuses a logon without PW (1-6 letters, digits)\n"
+                 "  --max-block N  the terminal answers RS to a block whose text (STX to\n"
+                 "                 ETX/ETB/US, both excluded) is longer than N characters\n"
+                 "scenarios:\n");
     for (const Scenario& s : AllScenarios()) {
         std::fprintf(to, "  %-22.*s %.*s\n", static_cast<int>(s.name.size()), s.name.data(),
                      static_cast<int>(s.summary.size()), s.summary.data());
@@ -87,6 +93,11 @@ bool TakeOption(Options& o, const std::string& name, const char* value) {
         return ParseCount(value, o.guard_ms);
     else if (name == "--busy-count")
         return ParseCount(value, o.busy_count);
+    else if (name == "--password") {
+        o.password = value;
+        return IsTapPassword(o.password);
+    } else if (name == "--max-block")
+        return ParseCount(value, o.max_block);
     else
         return false;
     return true;
@@ -191,6 +202,9 @@ void CheckLine(Shell& sh, std::int64_t us) {
                   std::strerror(check.restore_errno));
     }
     sh.modem.SetLineSpeed(sh.pty.speed());
+    // A pty has no DTR line: a termios client drops DTR by setting speed 0 (B0) and
+    // raises it with any other speed. A drop shorter than kLinePollMs can go unseen.
+    sh.modem.SetDtr(us / 1000, r.speed != 0);
 }
 
 void ReadClient(Shell& sh) {
@@ -292,7 +306,8 @@ bool StartUp(Shell& sh, const Options& o, sigset_t& run_mask, std::string& error
           "start scenario=" + o.scenario + " link=" + o.link + " slave=" + sh.pty.slave_path() +
               " speed=" + std::to_string(sh.pty.speed()) + " connect-delay=" +
               std::to_string(o.connect_delay_ms) + " guard-ms=" + std::to_string(o.guard_ms) +
-              " busy-count=" + std::to_string(o.busy_count));
+              " busy-count=" + std::to_string(o.busy_count) + " password=" + o.password +
+              " max-block=" + std::to_string(o.max_block));
     if (!o.ready_file.empty() && !ReplaceFile(o.ready_file, sh.pty.slave_path() + "\n", error))
         return false;
     std::printf("modemsim ready %s\n", sh.pty.slave_path().c_str());
@@ -319,6 +334,9 @@ int main(int argc, char** argv) {
     config.guard_ms = options.guard_ms;
     config.behaviour =
         ResolveBehaviour(*FindScenario(options.scenario), static_cast<int>(options.busy_count));
+    if (!options.password.empty())
+        RequirePassword(config.behaviour.terminal, options.password);
+    config.behaviour.terminal.max_block_chars = static_cast<std::size_t>(options.max_block);
 
     Shell sh(config);
     sh.start_us = MonotonicMicros();

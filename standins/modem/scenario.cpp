@@ -1,6 +1,7 @@
 // The scenario table; see scenario.h.
 #include "standins/modem/scenario.h"
 
+#include <algorithm>
 #include <array>
 
 namespace modemsim {
@@ -70,6 +71,26 @@ Behaviour ResolveBehaviour(const Scenario& scenario, int busy_count) {
     if (b.modem.busy_dials == kBusyCountOption)
         b.modem.busy_dials = busy_count;
     return b;
+}
+
+bool IsTapPassword(std::string_view password) {
+    auto alnum = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    };
+    return !password.empty() && password.size() <= kMaxPasswordChars &&
+           std::all_of(password.begin(), password.end(), alnum);
+}
+
+bool RequirePassword(TerminalBehaviour& terminal, std::string_view password) {
+    if (!IsTapPassword(password))
+        return false;
+    std::copy(password.begin(), password.end(), terminal.password.begin());
+    terminal.password_chars = password.size();
+    return true;
+}
+
+std::string_view RequiredPassword(const TerminalBehaviour& terminal) {
+    return std::string_view(terminal.password.data(), terminal.password_chars);
 }
 
 } // namespace modemsim

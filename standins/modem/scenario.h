@@ -1,7 +1,11 @@
 // Named scenarios of the modem simulator and the behaviour switches each one sets.
-// A scenario only flips switches; the modem and the terminal read them.
+// A scenario only flips switches; the modem and the terminal read them. Two
+// terminal switches come from command-line options instead: the logon password
+// the terminal insists on and the longest block it takes.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -19,6 +23,8 @@ enum class DialAnswer {
 constexpr int kBusyCountOption = -1;
 // Stands for "every block" in forced_naks.
 constexpr int kEveryBlock = 1 << 30;
+// A logon password is at most this many letters and digits.
+constexpr std::size_t kMaxPasswordChars = 6;
 
 struct ModemBehaviour {
     bool mute = false;        // reads everything, never answers, echoes or connects
@@ -37,6 +43,12 @@ struct TerminalBehaviour {
     bool junk_forever = false;          // busy notices every 100 ms, never "ID="
     bool carrier_lost_in_block = false; // the carrier drops at a block's final CR
     bool rs_block = false;              // every good block is answered RS CR
+    // The logon password required (--password); none when password_chars is 0.
+    std::array<char, kMaxPasswordChars> password{};
+    std::size_t password_chars = 0;
+    // Blocks whose text (STX to ETX/ETB/US, both excluded) is longer are answered
+    // RS (--max-block); 0: no limit.
+    std::size_t max_block_chars = 0;
 };
 
 struct Behaviour {
@@ -57,5 +69,13 @@ const Scenario* FindScenario(std::string_view name);
 
 // The scenario's switches with the option values filled in.
 Behaviour ResolveBehaviour(const Scenario& scenario, int busy_count);
+
+// True for a password a logon can carry: 1 to 6 letters and digits.
+bool IsTapPassword(std::string_view password);
+// Makes the terminal require password; false (and nothing changed) when it is
+// not one IsTapPassword accepts.
+bool RequirePassword(TerminalBehaviour& terminal, std::string_view password);
+// The password the terminal requires; empty when it takes any.
+std::string_view RequiredPassword(const TerminalBehaviour& terminal);
 
 } // namespace modemsim

@@ -10,15 +10,12 @@ constexpr std::string_view kLogonAccepted = "110 1.8\r\x06\r\x1b[p\r";
 constexpr std::string_view kPageAccepted = "211 Page(s) Sent Successfully\r\x06\r";
 constexpr std::string_view kBlockRefused = "\r\x15\r";
 constexpr std::string_view kBadPagerId = "\r238 Invalid pager ID\r\x1e\r";
+constexpr std::string_view kBlockTooLong = "\x1e\r";
 constexpr std::string_view kGoodbye = "115 Goodbye\r\x1b\x04\r";
 constexpr std::string_view kDisconnect = "\x1b\x04\r";
 constexpr std::string_view kJunkLine = "PLEASE WAIT - QUEUE FULL\r\n";
 constexpr std::string_view kServiceType = "PG1";
 constexpr std::size_t kMaxLogonChars = 32;
-
-bool IsAlnum(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 bool AllDigits(std::string_view text) {
     return !text.empty() &&
@@ -186,9 +183,12 @@ void TapTerminal::EvaluateLogon(TerminalOutput& out) {
     std::string_view password =
         text.size() >= kServiceType.size() ? text.substr(kServiceType.size()) : text;
     bool valid = !overflow && text.starts_with(kServiceType) &&
-                 password.size() <= kMaxPasswordChars &&
-                 std::all_of(password.begin(), password.end(), IsAlnum);
-    if (valid) {
+                 (password.empty() || IsTapPassword(password));
+    std::string_view required = RequiredPassword(behaviour_);
+    bool accepted = valid && (required.empty() || password == required);
+    if (valid && !accepted)
+        out.events.push_back("wrong password \"" + std::string(password) + "\"");
+    if (accepted) {
         password_ = password;
         state_ = State::WaitBlock;
         out.events.push_back("logon accepted password=" + password_);
@@ -278,6 +278,15 @@ void TapTerminal::EvaluateBlock(TerminalOutput& out) {
                              " want=" + std::string(want.data(), want.size()) +
                              " block_hex=" + HexBytes(block));
         out.bytes += kBlockRefused;
+        return;
+    }
+    std::size_t text_chars = terminator_ - 1;
+    if (behaviour_.max_block_chars > 0 && text_chars > behaviour_.max_block_chars) {
+        out.events.push_back("block refused: " + std::to_string(text_chars) +
+                             " characters, more than " +
+                             std::to_string(behaviour_.max_block_chars));
+        out.bytes += kBlockTooLong;
+        ClearPage();
         return;
     }
     if (behaviour_.rs_block) {

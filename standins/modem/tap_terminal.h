@@ -1,6 +1,8 @@
 // The paging terminal at the far end of a call: the alphanumeric paging protocol
-// (wake-up CR, "ID=", ESC PG1 logon, STX...ETX blocks with a 3-character checksum,
-// EOT CR to end). Pure state machine: bytes and a clock in, bytes and results out.
+// (wake-up CR, "ID=", ESC PG1 logon with an optional password, STX...ETX blocks
+// with a 3-character checksum, EOT CR to end). A terminal may insist on a password
+// and on a block length limit. Pure state machine: bytes and a clock in, bytes and
+// results out.
 #pragma once
 
 #include "standins/modem/scenario.h"
@@ -34,7 +36,6 @@ constexpr std::int64_t kJunkIntervalMs = 100;
 constexpr std::size_t kMaxBlockBytes = 1024;        // STX through final CR
 constexpr std::size_t kMaxTransactionBytes = 16384; // all blocks of one page
 constexpr int kMaxLogonFailures = 3;
-constexpr std::size_t kMaxPasswordChars = 6;
 
 // Sum of the bytes (STX through ETX/ETB/US), low 12 bits.
 unsigned TapChecksum(std::string_view bytes);

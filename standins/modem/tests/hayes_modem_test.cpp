@@ -1,4 +1,4 @@
-// The Hayes command set, dialing, the guard-time escape and the end of a call.
+// The Hayes command set, dialing, the guard-time escape, the end of a call and DTR.
 #include "standins/modem/tests/test_driver.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +55,22 @@ TEST(HayesCommand, SeveralCommandsInOneLine) {
     EXPECT_EQ(d.Send("ATS7=256\r"), kError);
     EXPECT_EQ(d.Send("ATO\r"), kError); // no call to return to
     EXPECT_EQ(d.Send("AT" + std::string(300, 'V') + "\r"), kError);
+}
+
+TEST(HayesCommand, ServiceClassIsDataOnly) {
+    Driver d;
+    d.Send("ATE0\r");
+    EXPECT_EQ(d.Send("AT+FCLASS=?\r"), "\r\n0\r\n" + kOk);
+    EXPECT_EQ(d.Send("AT+FCLASS?\r"), "\r\n0\r\n" + kOk);
+    EXPECT_EQ(d.Send("at+fclass=0\r"), kOk);
+    EXPECT_EQ(d.Send("AT+FCLASS=1\r"), kError);
+    EXPECT_EQ(d.Send("AT+FCLASS=2.0\r"), kError);
+    EXPECT_EQ(d.Send("AT+FCLASS\r"), kError);
+    EXPECT_EQ(d.Send("AT+FMFR?\r"), kError);
+    // An extended command ends at ';', and other commands may follow it.
+    EXPECT_EQ(d.Send("AT+FCLASS=0;E1\r"), kOk);
+    EXPECT_TRUE(d.modem().echo());
+    EXPECT_EQ(d.Send("AT+FCLASS?;+FCLASS=?\r"), "AT+FCLASS?;+FCLASS=?\r\r\n0\r\n\r\n0\r\n" + kOk);
 }
 
 TEST(HayesCommand, RegistersReadAndWrite) {
@@ -222,6 +238,67 @@ TEST(HayesCall, CarrierLossIsReportedInOnlineCommandMode) {
     EXPECT_EQ(d.Wait(600), kOk);
     EXPECT_EQ(d.Wait(60000), kNoCarrier);
     EXPECT_EQ(d.modem().mode(), ModemMode::Command);
+}
+
+TEST(HayesDtr, DropHangsUpTheCallWithoutAWord) {
+    Driver d;
+    d.Logon();
+    EXPECT_EQ(d.SetDtr(false), "");
+    EXPECT_EQ(d.modem().mode(), ModemMode::Command);
+    EXPECT_TRUE(d.HasEvent("hangup (DTR dropped)"));
+    EXPECT_EQ(d.SetDtr(true), "");
+    // The next command reaches the modem, and the next call a fresh terminal.
+    EXPECT_EQ(d.Send("ATZ\r"), kOk);
+    EXPECT_EQ(d.Wait(70000), "");
+    EXPECT_EQ(d.SendAndWait("ATD1\r", 100), "ATD1\r" + kConnect);
+    EXPECT_EQ(d.Send("\r"), "ID=");
+}
+
+TEST(HayesDtr, DropAbandonsADialAndIsOnlyLoggedWithoutACall) {
+    Driver d;
+    d.Send("ATE0\r");
+    d.Send("ATD1\r");
+    EXPECT_EQ(d.SetDtr(false), "");
+    EXPECT_EQ(d.modem().mode(), ModemMode::Command);
+    EXPECT_EQ(d.Wait(1000), ""); // no CONNECT later
+    d.SetDtr(true);
+    EXPECT_EQ(d.SetDtr(false), "");
+    EXPECT_TRUE(d.HasEvent("DTR dropped: no call"));
+    EXPECT_EQ(d.Send("AT\r"), kOk);
+}
+
+TEST(HayesDtr, AmpersandDChoosesWhatADropDoes) {
+    Driver ignore;
+    ignore.Logon("\x1bPG1\r");
+    ignore.Wait(600);
+    ignore.Send("+++");
+    ignore.Wait(600);
+    ignore.Send("AT&D0O\r");
+    ignore.SetDtr(false);
+    EXPECT_EQ(ignore.modem().mode(), ModemMode::Online);
+    EXPECT_EQ(ignore.Send(Block({"123", "abc"})), kPageOk);
+
+    Driver command;
+    command.Send("ATE0&D1\r");
+    command.Dial();
+    EXPECT_EQ(command.SetDtr(false), kOk);
+    EXPECT_EQ(command.modem().mode(), ModemMode::OnlineCommand);
+    EXPECT_EQ(command.Send("ATO\r"), kConnect);
+
+    Driver reset;
+    reset.Send("ATE0&D3\r");
+    reset.Dial();
+    EXPECT_EQ(reset.SetDtr(false), "");
+    EXPECT_EQ(reset.modem().mode(), ModemMode::Command);
+    EXPECT_TRUE(reset.modem().echo());
+
+    // ATZ brings back &D2.
+    Driver factory;
+    factory.Send("ATE0&D0Z\r");
+    factory.Dial();
+    factory.SetDtr(false);
+    EXPECT_EQ(factory.modem().mode(), ModemMode::Command);
+    EXPECT_EQ(factory.Send("AT&D4\r"), "AT&D4\r" + kError);
 }
 
 } // namespace

@@ -231,6 +231,40 @@ TEST(ModemsimProgram, NumericDialIsRecordedAndSigintStops) {
     EXPECT_EQ(ReadWholeFile(record), "dial number=5551234,,,42# speed=1200\n");
 }
 
+// A termios client drops DTR by setting speed 0, as HylaFAX does on a pty.
+TEST(ModemsimProgram, SpeedZeroDropsDtrAndEndsTheCall) {
+    TempDir dir;
+    fs::path link = dir.path() / "com1", ready = dir.path() / "ready";
+    fs::path log = dir.path() / "sim.log";
+    Modemsim sim;
+    ASSERT_TRUE(sim.Start({"--link", link, "--log", log, "--ready-file", ready, "--connect-delay",
+                           "20", "--password", "pw1"},
+                          dir.path() / "out.txt"));
+    ASSERT_TRUE(WaitForFile(ready));
+    Port port;
+    ASSERT_TRUE(port.Open(link));
+    auto set_speed = [&](speed_t speed) {
+        termios t{};
+        ASSERT_EQ(::tcgetattr(port.fd(), &t), 0);
+        ::cfsetspeed(&t, speed);
+        ASSERT_EQ(::tcsetattr(port.fd(), TCSANOW, &t), 0);
+        std::this_thread::sleep_for(100ms);
+    };
+    set_speed(B1200);
+    EXPECT_EQ(port.Ask("ATE0\r", "OK\r\n"), "ATE0\r\r\nOK\r\n");
+    EXPECT_EQ(port.Ask("ATD1\r", "CONNECT 1200\r\n"), "\r\nCONNECT 1200\r\n");
+    EXPECT_EQ(port.Ask("\r\x1bPG1\r", "\x15\r"), "ID=\x15\r"); // --password reached it
+    set_speed(B0);
+    set_speed(B1200);
+    // ATH0 would have gone to the terminal as data; now the modem answers it.
+    EXPECT_EQ(port.Ask("ATH0\r", "OK\r\n"), "\r\nOK\r\n");
+    EXPECT_EQ(sim.Stop(SIGTERM), 0);
+    std::string text = ReadWholeFile(log);
+    EXPECT_NE(text.find(" EVENT line speed=0 "), std::string::npos) << text;
+    EXPECT_NE(text.find(" EVENT hangup (DTR dropped)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" password=pw1 max-block=0"), std::string::npos) << text;
+}
+
 TEST(ModemsimProgram, CommandLineContract) {
     TempDir dir;
     fs::path out = dir.path() / "out.txt";
@@ -246,6 +280,9 @@ TEST(ModemsimProgram, CommandLineContract) {
     EXPECT_EQ(RunToExit({"--link", link, "--bogus", "1"}, out), 2);
     EXPECT_EQ(RunToExit({"--link", link, "--guard-ms", "soon"}, out), 2);
     EXPECT_EQ(RunToExit({"--link", link, "--scenario"}, out), 2);
+    EXPECT_EQ(RunToExit({"--link", link, "--password", "toolong"}, out), 2);
+    EXPECT_EQ(RunToExit({"--link", link, "--password", "a b"}, out), 2);
+    EXPECT_EQ(RunToExit({"--link", link, "--max-block", "-1"}, out), 2);
     EXPECT_EQ(RunToExit({"--link", (dir.path() / "missing" / "com1").string()}, out), 1);
     EXPECT_NE(ReadWholeFile(out).find("modemsim: cannot"), std::string::npos);
     EXPECT_FALSE(fs::exists(link));

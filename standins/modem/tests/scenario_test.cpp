@@ -1,4 +1,4 @@
-// Each scenario's observable answers, driven through the modem.
+// Each scenario's observable answers, driven through the modem; the terminal options.
 #include "standins/modem/tests/test_driver.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +41,22 @@ TEST(ScenarioTable, HasExactlyTheAdvertisedNames) {
 TEST(ScenarioTable, BusyCountComesFromTheOption) {
     EXPECT_EQ(ResolveBehaviour(*FindScenario("busy-then-connect"), 5).modem.busy_dials, 5);
     EXPECT_EQ(ResolveBehaviour(*FindScenario("accept"), 5).modem.busy_dials, 0);
+}
+
+TEST(ScenarioOptions, PasswordMustBeOneToSixLettersAndDigits) {
+    TerminalBehaviour t;
+    EXPECT_EQ(RequiredPassword(t), "");
+    EXPECT_TRUE(IsTapPassword("a"));
+    EXPECT_TRUE(IsTapPassword("Ab3456"));
+    EXPECT_FALSE(IsTapPassword(""));
+    EXPECT_FALSE(IsTapPassword("Ab34567"));
+    EXPECT_FALSE(IsTapPassword("a-b"));
+    EXPECT_FALSE(RequirePassword(t, "two words"));
+    EXPECT_EQ(RequiredPassword(t), "");
+    EXPECT_TRUE(RequirePassword(t, "SECRET"));
+    EXPECT_EQ(RequiredPassword(t), "SECRET");
+    EXPECT_TRUE(RequirePassword(t, "x1"));
+    EXPECT_EQ(RequiredPassword(t), "x1");
 }
 
 TEST(Scenario, EchoOnRefusesE0) {

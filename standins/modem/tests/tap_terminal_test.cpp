@@ -1,4 +1,5 @@
-// The paging terminal: prompts, logon, blocks, checksums, multi-block pages, goodbye.
+// The paging terminal: prompts, logon (and a required password), blocks (and a
+// length limit), checksums, multi-block pages, goodbye.
 #include "standins/modem/tests/test_driver.h"
 
 #include "standins/modem/tap_terminal.h"
@@ -85,6 +86,41 @@ TEST_F(Terminal, ThreeBadLogonsEndTheCall) {
     EXPECT_EQ(Send("\x1bPG1a-b\r"), "\x1b\x04\r");
     EXPECT_TRUE(hung_up_);
     EXPECT_FALSE(terminal_.connected());
+}
+
+TEST_F(Terminal, RequiredPasswordRefusesEveryOtherLogon) {
+    ASSERT_TRUE(RequirePassword(behaviour_, "SECRET"));
+    EXPECT_EQ(LogOn("\x1bPG1\r"), "ID=\x15\r");
+    EXPECT_EQ(Send("\x1bPG1secret\r"), "\x15\r");
+    EXPECT_EQ(Send("\x1bPG1SECRET\r"), kLogonOk);
+    EXPECT_EQ(Send(Block({"123", "abc"})), kPageOk);
+    ASSERT_EQ(pages_.size(), 1u);
+    EXPECT_EQ(pages_[0].password, "SECRET");
+
+    // A new call starts counting anew; the third refusal ends it.
+    terminal_.Connect(now_, out_);
+    EXPECT_EQ(LogOn("\x1bPG1SECRE\r"), "ID=\x15\r");
+    EXPECT_EQ(Send("\x1bPG1SECRET1\r"), "\x15\r");
+    EXPECT_FALSE(hung_up_);
+    EXPECT_EQ(Send("\x1bPG1\r"), "\x1b\x04\r");
+    EXPECT_TRUE(hung_up_);
+}
+
+TEST_F(Terminal, MaxBlockRefusesLongerBlocksWithRs) {
+    behaviour_.max_block_chars = 10;
+    LogOn();
+    // The limit counts the text between STX and the end byte, field CRs included.
+    EXPECT_EQ(Send(Block({"123", "abcdef"})), "\x1e\r");
+    EXPECT_EQ(Send(Block({"123", "abcde"})), kPageOk);
+    // Each block of a page is measured alone; a refused block drops the page begun.
+    EXPECT_EQ(Send(Block({"123", "abcde"}, tap::ETB)), "\x06\r");
+    EXPECT_EQ(Send(Block({"fghijklmno"})), "\x1e\r");
+    EXPECT_EQ(Send(Block({"4", "pqrst"}, tap::ETB)), "\x06\r");
+    EXPECT_EQ(Send(Block({"uvwxyz"})), kPageOk);
+    ASSERT_EQ(pages_.size(), 2u);
+    EXPECT_EQ(pages_[0].message, "abcde");
+    EXPECT_EQ(pages_[1].pager, "4");
+    EXPECT_EQ(pages_[1].message, "pqrst");
 }
 
 TEST_F(Terminal, AcceptsAGoodBlock) {

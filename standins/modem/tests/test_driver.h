@@ -57,6 +57,11 @@ class Driver {
         out += Wait(ms);
         return out;
     }
+    // The client raises or drops DTR at the current time; returns the modem's answer.
+    std::string SetDtr(bool on) {
+        modem_.SetDtr(now_, on);
+        return Collect();
+    }
     // Dials and waits past the connect delay.
     std::string Dial() { return SendAndWait("ATDT5551234\r", 100); }
     // Turns echo off, dials, wakes the terminal, logs on; returns everything said.
