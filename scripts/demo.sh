@@ -19,6 +19,8 @@ ROOT=$PWD
 source scripts/lib/setup.sh
 # shellcheck source=lib/modem.sh
 source scripts/lib/modem.sh
+# shellcheck source=lib/wine_prefix.sh
+source scripts/lib/wine_prefix.sh
 
 DEMO=$ROOT/build/demo
 WIN=$ROOT/build/win64
@@ -41,41 +43,15 @@ start_display() {
         return
     fi
     LIVE=0
-    local fdfile=$DEMO/xvfb.display
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>"$DEMO/xvfb.log" &
-    XVFB_PID=$!
-    for _ in $(seq 100); do
-        [[ -s $fdfile ]] && break
-        sleep 0.1
-    done
-    [[ -s $fdfile ]] || { echo "demo: Xvfb did not start; see $DEMO/xvfb.log" >&2; exit 1; }
-    export DISPLAY=":$(tr -d '\n' <"$fdfile")"
+    start_xvfb "$DEMO/xvfb.log" "$DEMO/xvfb.display" || exit 1
     echo "started Xvfb on $DISPLAY"
 }
 
+# The prefix with COM1 on the simulator's fixed link, and one persistent
+# wineserver for the whole demo.
 make_prefix() {
-    export WINEPREFIX=$DEMO/prefix WINEDEBUG=-all WINEARCH=win64
-    export WINEDLLOVERRIDES="mscoree,mshtml=" HOME=$DEMO/home
-    mkdir -p "$HOME"
-    wineboot -i >"$DEMO/wineboot.log" 2>&1
-    wineserver -w
-    # COM1 opens the simulator's pseudo-terminal through a fixed link; no
-    # window manager, so windows close at once; no crash dialogs.
-    cat >"$DEMO/settings.reg" <<REG
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]
-"COM1"="$DEMO/com1"
-
-[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
-"Managed"="N"
-
-[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
-"ShowCrashDialog"=dword:00000000
-REG
-    wine regedit "$(winepath -w "$DEMO/settings.reg")" >/dev/null 2>&1
-    wineserver -k 2>/dev/null || true
-    wineserver -w
+    wine_prefix_env "$DEMO"
+    make_wine_prefix "$DEMO" "$DEMO/wineboot.log" 1 || exit 1
     wineserver -p >"$DEMO/wineserver.log" 2>&1
     DIST=$WINEPREFIX/drive_c/POSTERN
     mkdir -p "$DIST"
@@ -124,22 +100,31 @@ PagerID=123
 Password=
 InitString=ATE0
 INI
-    start_modem "$DEMO/com1" "$DEMO" dialog accept
+    # The terminal's line is busy for the first two dials: the send lasts over
+    # six seconds of redial pauses, long enough to watch the trace grow.
+    start_modem "$DEMO/com1" "$DEMO" dialog busy-then-connect
     wine rundll32 'C:\POSTERN\pagelink.dll,CreateSendAlphaMessage' &
-    local dialog_pid=$! id=
-    for _ in $(seq 100); do
-        id=$(window_id "Alpha Pager Message")
-        [[ -n $id ]] && break
-        sleep 0.1
-    done
-    if [[ -z $id ]]; then
-        echo "demo: the send dialog did not appear" >&2
-        exit 1
-    fi
+    local dialog_pid=$!
+    wait_for_window "Alpha Pager Message"
     sleep 0.5
-    import -window root -crop "$(xwininfo -id "$id" | awk '/Width:/{w=$2}/Height:/{h=$2}/Absolute upper-left X:/{x=$4}/Absolute upper-left Y:/{y=$4}END{print w"x"h"+"x"+"y}')" \
-        "$DEMO/pager-dialog.png"
-    echo "  screenshot: $DEMO/pager-dialog.png"
+    shoot "Alpha Pager Message" "$DEMO/pager-dialog.png"
+    if [[ $LIVE -eq 0 ]]; then
+        # Type a message, press Send (Alt+S) and take pictures while it is sent.
+        xdotool search --name "Alpha Pager Message" windowfocus --sync >/dev/null 2>&1 || true
+        xdotool type --delay 30 "Disk C: on mail1 is 95% full"
+        xdotool key alt+s
+        sleep 1.5
+        shoot "Alpha Pager Message" "$DEMO/pager-dialog-sending-1.png"
+        sleep 3.5
+        shoot "Alpha Pager Message" "$DEMO/pager-dialog-sending-2.png"
+        wait_for_window "Alpha Pager"
+        sleep 0.3
+        shoot "Alpha Pager Message" "$DEMO/pager-dialog-sent.png"
+        xdotool search --name '^Alpha Pager$' windowfocus --sync key Return >/dev/null 2>&1 || true
+        sleep 0.5
+        echo "  the terminal received from the dialog:"
+        show "$DEMO/dialog.record" 2>/dev/null || echo "    (nothing)"
+    fi
     if [[ $LIVE -eq 1 ]]; then
         echo "  The dialog is open on your display: type a message and press Send (the"
         echo "  simulator on COM1 accepts it), then Exit to finish the demo."

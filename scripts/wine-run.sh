@@ -30,11 +30,12 @@
 # exited, so an interrupted ctest leaves no Xvfb or wineserver behind. Only
 # processes started here are ever signalled, each checked by pid and start time.
 set -euo pipefail
+# shellcheck source=lib/wine_prefix.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_prefix.sh"
 # Without job control a background child is no process group leader, so setsid
 # runs the daemon in place and $! is the daemon's own pid.
 set +m
 
-readonly SCREEN_GEOMETRY=1280x1024x24
 readonly LOCK_TIMEOUT_S=900
 readonly PEER_READY_TIMEOUT_S=${POSTERN_PEER_READY_TIMEOUT_S:-15}
 
@@ -81,16 +82,7 @@ stop_process() {
 
 # ---------------------------------------------------------------- state
 
-wine_env() {
-    export WINEPREFIX=$WINE_DIR/prefix
-    export WINEARCH=win64
-    export WINEDEBUG=-all
-    # No Mono or Gecko: their installers would open dialogs.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    # The prefix links "My Documents" and friends to $HOME: keep them inside DIR.
-    export HOME=$WINE_DIR/home
-    mkdir -p "$HOME"
-}
+wine_env() { wine_prefix_env "$WINE_DIR"; }
 
 load_state() {
     XVFB_PID='' XVFB_START='' SERVER_PID='' SERVER_START='' WATCHDOG_PID='' WATCHDOG_START=''
@@ -214,18 +206,8 @@ elapsed_ms() { # START (an $EPOCHREALTIME)
     echo $(((now - then) / 1000))
 }
 
-wait_for_file() { # FILE SECONDS PID START: until FILE is non-empty or PID exits
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        [[ -s $1 ]] && return 0
-        alive "$3" "$4" || return 1
-        sleep 0.1
-    done
-    return 1
-}
-
 bring_up() {
-    local log=$WINE_DIR/log t0=$EPOCHREALTIME i n display xvfb xvfb_start server server_start
+    local log=$WINE_DIR/log t0=$EPOCHREALTIME i display xvfb xvfb_start server server_start
     local watchdog watchdog_start
     teardown
     remove_prefix
@@ -234,59 +216,22 @@ bring_up() {
     wine_env
     unset DISPLAY
 
-    # 1. A fresh prefix. wineserver -w waits for wineboot's own server to finish, so
-    # that the persistent server below is the only one (two would mean two
-    # services.exe, each unaware of the other's services).
-    if ! timeout 300 wine wineboot.exe -i >"$log/wineboot.log" 2>&1; then
-        tail_log "$log/wineboot.log"
-        die "wineboot -i failed to create the prefix $WINEPREFIX"
-    fi
-    timeout 120 wineserver -w || die "wineserver did not exit after wineboot"
+    # 1. A fresh prefix with COM1..COM4 on the fixed links DIR/com1..com4 (see
+    # lib/wine_prefix.sh for its settings).
+    make_wine_prefix "$WINE_DIR" "$log/wineboot.log" 4 || die "the prefix $WINEPREFIX was not made"
 
-    # 2. Settings that Wine reads when its server starts, hence made before the
-    # persistent server:
-    # - COM1..COM4 open the fixed links DIR/com1..com4;
-    # - windows are unmanaged: without a window manager in Xvfb, Wine waits 2 s for
-    #   one whenever a shown, managed window is destroyed, while Wine places,
-    #   activates and focuses unmanaged windows itself;
-    # - a crashing program gets its backtrace printed and ends, instead of waiting
-    #   for someone to close the crash dialog.
-    [[ $WINE_DIR != *[\\\"]* ]] || die "the harness directory $WINE_DIR contains \\ or \""
-    {
-        printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
-        for n in 1 2 3 4; do
-            printf '"COM%s"="%s/com%s"\r\n' "$n" "$WINE_DIR" "$n"
-        done
-        printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
-        printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
-        printf '"ShowCrashDialog"=dword:00000000\r\n'
-    } >"$log/harness.reg"
-    if ! wine reg.exe import "$(windows_path "$log/harness.reg")" >>"$log/wineboot.log" 2>&1; then
-        tail_log "$log/wineboot.log"
-        die "cannot import the harness settings $log/harness.reg into the prefix"
+    # 2. Xvfb on a display it chooses itself.
+    # Recorded whether or not it reported a display, so teardown can stop it.
+    local xvfb_up=0
+    start_xvfb "$log/xvfb.log" "$log/display" && xvfb_up=1
+    xvfb=$XVFB_PID
+    if xvfb_start=$(proc_start "$xvfb"); then
+        state_put "XVFB_PID=$xvfb" "XVFB_START=$xvfb_start"
     fi
-    wineserver -k 2>/dev/null || true
-    timeout 60 wineserver -w || die "wineserver did not stop after the prefix settings"
+    [[ $xvfb_up -eq 1 ]] || die "Xvfb did not come up (see $log/xvfb.log)"
+    display=$DISPLAY
 
-    # 3. Xvfb on a display it chooses itself (-displayfd: no race for a number).
-    rm -f "$log/display"
-    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 "$SCREEN_GEOMETRY" \
-        3>"$log/display" </dev/null >"$log/xvfb.log" 2>&1 &
-    xvfb=$!
-    xvfb_start=$(proc_start "$xvfb") || {
-        tail_log "$log/xvfb.log"
-        die "Xvfb exited at once"
-    }
-    state_put "XVFB_PID=$xvfb" "XVFB_START=$xvfb_start"
-    if ! wait_for_file "$log/display" 15 "$xvfb" "$xvfb_start"; then
-        tail_log "$log/xvfb.log"
-        alive "$xvfb" "$xvfb_start" || die "Xvfb exited without reporting a display"
-        die "Xvfb did not report a display within 15 s"
-    fi
-    display=:$(tr -dc 0-9 <"$log/display")
-    export DISPLAY=$display
-
-    # 4. One persistent wineserver in that display for the whole run.
+    # 3. One persistent wineserver in that display for the whole run.
     setsid wineserver -f -p </dev/null >"$log/wineserver.log" 2>&1 &
     server=$!
     server_start=$(proc_start "$server") || {
@@ -295,7 +240,7 @@ bring_up() {
     }
     state_put "SERVER_PID=$server" "SERVER_START=$server_start"
 
-    # 5. Start Wine's own services now, not in the first test, and check the mapping.
+    # 4. Start Wine's own services now, not in the first test, and check the mapping.
     if ! timeout 120 wine reg.exe query 'HKLM\Software\Wine\Ports' >"$log/warmup.log" 2>&1; then
         tail_log "$log/warmup.log"
         die "the first Wine process in the new prefix failed"
@@ -312,7 +257,7 @@ bring_up() {
         die "COM1 is not mapped to $WINE_DIR/com1 in the new prefix"
     fi
 
-    # 6. The watchdog, a process of its own outside ctest's process group.
+    # 5. The watchdog, a process of its own outside ctest's process group.
     setsid bash "$0" --wine-dir "$WINE_DIR" --watchdog </dev/null >"$log/watchdog.log" 2>&1 &
     watchdog=$!
     watchdog_start=$(proc_start "$watchdog") || die "the watchdog exited at once"
@@ -399,12 +344,6 @@ stop_peer_recorded() {
     read -r pid start <"$WINE_DIR/peer.pid" || true
     stop_process "$pid" "$start" "serial peer"
     rm -f "$WINE_DIR/peer.pid"
-}
-
-windows_path() { # /abs/path -> Z:\abs\path
-    local p
-    p=$(realpath -m "$1")
-    echo "Z:${p//\//\\}"
 }
 
 peer_test() {
