@@ -53,12 +53,8 @@ bool StartRecord(const char* path) {
     return true;
 }
 
-void RecordAnswer(const std::string& answerText) {
-    if (g_path[0] == '\0')
-        return;
-    AnswerRule rule;
-    std::string error;
-    if (!ParseAnswerRule(answerText, rule, error) || rule.key.empty())
+void RecordAnswer(const AnswerRule& rule) {
+    if (g_path[0] == '\0' || rule.key.empty())
         return;
     std::string value;
     if (rule.kind == AnswerKind::Radio) {

@@ -184,7 +184,7 @@ WaitResult WaitForEvent(unsigned id) {
 
 // The dialog's outcome line, and what the outcome means for the run.
 void Outcome(UINT number, const char* procedure, const char* event, unsigned long mark,
-             const std::string& answerText, const std::string& note) {
+             const DialogAnswerRule& answer, const std::string& note) {
     NoteDialogAnswered();
     std::string line = "dialog " + std::to_string(number) + " " + procedure + ": " + event;
     if (SymbolSetSince("ButtonChecked", mark))
@@ -193,15 +193,14 @@ void Outcome(UINT number, const char* procedure, const char* event, unsigned lon
         line += " EditTextOut=\"" + SymbolText("EditTextOut") + "\"";
     line += note;
     LogLine("%s", line.c_str());
-    AnswerRule rule;
-    std::string error;
-    const bool haveRule = !answerText.empty() && ParseAnswerRule(answerText, rule, error);
+    const bool haveRule = answer.valid;
+    const AnswerRule& rule = answer.rule;
     if (haveRule && rule.kind == AnswerKind::Fatal)
         NoteFatalDialog();
     if (SameName(procedure, "FQuitDlgProc") && SameName(event, STF_EVENT_EXIT))
         NoteQuitConfirmed(Unattended() ? QuitReason() : "operator quit");
     if (haveRule && SameName(event, STF_EVENT_CONTINUE))
-        RecordAnswer(answerText);
+        RecordAnswer(rule);
     // The unavailable options are given for one showing of one radio dialog;
     // the next radio dialog starts with all its options available.
     if (SameName(procedure, "FRadioDlgProc"))
@@ -209,12 +208,12 @@ void Outcome(UINT number, const char* procedure, const char* event, unsigned lon
 }
 
 BOOL ShowUnattended(const char* library, UINT number, const char* procedure,
-                    const std::string& answerText, unsigned long mark) {
+                    const DialogAnswerRule& rule, unsigned long mark) {
     if (ByNumber(library, number) == nullptr && Push(library, number, procedure) == nullptr)
         return FALSE;
-    const DialogAnswer answer = AnswerDialog(number, procedure, answerText);
+    const DialogAnswer answer = AnswerDialog(number, procedure, rule);
     SetSymbolQuietly("DLGEVENT", answer.event);
-    Outcome(number, procedure, answer.event, mark, answerText, answer.note);
+    Outcome(number, procedure, answer.event, mark, rule, answer.note);
     return TRUE;
 }
 
@@ -257,17 +256,18 @@ DLGPROC DialogProcedure(HMODULE library, const char* name) {
     return reinterpret_cast<DLGPROC>(reinterpret_cast<void*>(address));
 }
 
-std::string DialogAnswerText(HMODULE library, UINT number) {
+DialogAnswerRule DialogAnswerRuleOf(HMODULE library, UINT number) {
+    DialogAnswerRule answer;
     HRSRC found = FindResourceA(library, MAKEINTRESOURCEA(number), STF_ANSWER_TYPE);
     HGLOBAL loaded = found ? LoadResource(library, found) : nullptr;
     const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     if (data == nullptr)
-        return {};
-    std::string text(data, SizeofResource(library, found));
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string::npos)
-        text.resize(nul);
-    return text;
+        return answer;
+    // The text ends at its first NUL or at the resource's end.
+    const std::string_view text(data, SizeofResource(library, found));
+    answer.present = !text.empty() && text[0] != '\0';
+    answer.valid = answer.present && ParseAnswerRule(text, answer.rule, answer.error);
+    return answer;
 }
 
 HWND WaitingDialog() {
@@ -317,9 +317,9 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
     if (proc == nullptr)
         return FALSE;
     const unsigned long mark = SymbolMark();
-    const std::string answerText = DialogAnswerText(module, number);
+    const DialogAnswerRule answer = DialogAnswerRuleOf(module, number);
     if (Unattended())
-        return ShowUnattended(library, number, procedure, answerText, mark);
+        return ShowUnattended(library, number, procedure, answer, mark);
 
     OpenDialog* d = ByNumber(library, number);
     if (d != nullptr && d->window != nullptr && IsWindow(d->window)) {
@@ -378,7 +378,7 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
         }
     }
     d = ById(id);
-    Outcome(number, procedure, d->event.data(), mark, answerText, "");
+    Outcome(number, procedure, d->event.data(), mark, answer, "");
     return TRUE;
 }
 

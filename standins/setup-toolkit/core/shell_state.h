@@ -46,8 +46,14 @@ bool FrameStarted();
 HWND WaitingDialog();
 // Closes every dialog and frees the dialog libraries (TerminateFrame).
 void CloseAllDialogs();
-// The STFANSWER text of dialog `number` in library, "" when it has none.
-std::string DialogAnswerText(HMODULE library, UINT number);
+// The STFANSWER resource of a dialog, read and parsed once per showing.
+struct DialogAnswerRule {
+    bool present = false; // the dialog has an STFANSWER resource
+    bool valid = false;   // and its text parsed into rule
+    AnswerRule rule;
+    std::string error; // why the text did not parse
+};
+DialogAnswerRule DialogAnswerRuleOf(HMODULE library, UINT number);
 
 // ---- unattended answers (unattended.cpp) ----
 // Reads the answer file and checks that a dialog takes each of its entries;
@@ -64,9 +70,9 @@ struct DialogAnswer {
     const char* event = "CONTINUE";
     std::string note; // " (answer Key=value)" or " (default)"
 };
-// Answers dialog `number` (procedure `procedure`, STFANSWER text `answerText`)
-// from the answer file: sets ButtonChecked / EditTextOut and picks the event.
-DialogAnswer AnswerDialog(UINT number, const char* procedure, const std::string& answerText);
+// Answers dialog `number` (procedure `procedure`, STFANSWER `answer`) from the
+// answer file: sets ButtonChecked / EditTextOut and picks the event.
+DialogAnswer AnswerDialog(UINT number, const char* procedure, const DialogAnswerRule& answer);
 bool Quitting();
 const char* QuitReason();
 
@@ -80,7 +86,7 @@ int DefaultButton(UINT type);
 // ---- record of the answers given (answer_record.cpp) ----
 bool StartRecord(const char* path);
 // A dialog was answered Continue: remembers the answer its STFANSWER names.
-void RecordAnswer(const std::string& answerText);
+void RecordAnswer(const AnswerRule& rule);
 void StopRecord();
 
 } // namespace stf

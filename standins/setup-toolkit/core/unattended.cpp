@@ -230,10 +230,9 @@ BOOL CALLBACK CollectAnswerKey(HMODULE library, LPCSTR, LPSTR name, LONG_PTR key
     if (!IS_INTRESOURCE(name))
         return TRUE;
     const UINT number = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name));
-    AnswerRule rule;
-    std::string error;
-    if (ParseAnswerRule(DialogAnswerText(library, number), rule, error) && !rule.key.empty())
-        reinterpret_cast<std::vector<std::string>*>(keys)->push_back(rule.key);
+    const DialogAnswerRule answer = DialogAnswerRuleOf(library, number);
+    if (answer.valid && !answer.rule.key.empty())
+        reinterpret_cast<std::vector<std::string>*>(keys)->push_back(answer.rule.key);
     return TRUE;
 }
 
@@ -313,19 +312,19 @@ void StopAnswerHook() {
     g_hook.reset();
 }
 
-DialogAnswer AnswerDialog(UINT number, const char* procedure, const std::string& answerText) {
+DialogAnswer AnswerDialog(UINT number, const char* procedure, const DialogAnswerRule& stfAnswer) {
     DialogAnswer answer;
     Asked& asked = AskedFor(number);
     ++asked.count;
     const bool afterRefused = g_afterRefused;
     g_afterRefused = false;
 
-    AnswerRule rule;
-    std::string error;
-    const bool haveRule = !answerText.empty();
-    if (haveRule && !ParseAnswerRule(answerText, rule, error)) {
+    const AnswerRule& rule = stfAnswer.rule;
+    const bool haveRule = stfAnswer.present;
+    if (haveRule && !stfAnswer.valid) {
         if (!g_quitting)
-            StartQuit("dialog " + std::to_string(number) + " has a bad STFANSWER text: " + error);
+            StartQuit("dialog " + std::to_string(number) +
+                      " has a bad STFANSWER text: " + stfAnswer.error);
         answer.event = STF_EVENT_EXIT;
         return answer;
     }
