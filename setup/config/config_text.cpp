@@ -1,0 +1,48 @@
+// Section keys and the installation date; see config_text.h.
+#include "setup/config/config_text.h"
+
+#include "common/bounded_format.h"
+#include "common/suite_registry.h"
+
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (Lower(*a) != Lower(*b))
+            return false;
+    }
+    return *a == *b;
+}
+
+} // namespace
+
+std::size_t SectionKeyPath(const char* section, std::span<char> path) {
+    if (path.empty())
+        return 0;
+    path[0] = '\0';
+    if (section == nullptr)
+        return 0;
+    bool fits = false;
+    if (SameName(section, "_smtp"))
+        fits = postern::FormatText(path, "%s\\RELAYSVC\\Parameters", postern::ServicesKey);
+    else if (SameName(section, "_pop"))
+        fits = postern::FormatText(path, "%s\\DROPSVC\\Parameters", postern::ServicesKey);
+    else if (SameName(section, "_global"))
+        fits = postern::CopyText(path, postern::SuiteGlobalKey);
+    else
+        fits = postern::FormatText(path, "%s\\%s", postern::SuiteRootKey, section);
+    if (!fits) {
+        path[0] = '\0';
+        return 0;
+    }
+    return postern::BoundedLength(path);
+}
+
+bool FormatInstDate(const InstallTime& time, std::span<char> text) {
+    return postern::FormatText(text, "%04u%02u%02u-%02u%02u", time.year, time.month, time.day,
+                               time.hour, time.minute);
+}
