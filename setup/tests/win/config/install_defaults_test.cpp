@@ -342,14 +342,3 @@ TEST_F(InstallDefaults, AnIniFileInTheRootFolderIsNamedWithOneBackslash) {
     if (saved)
         WriteBytes(rootIni, *saved);
 }
-
-TEST_F(InstallDefaults, AFolderNamedLikeTheIniFileIsNoIniFile) {
-    ASSERT_TRUE(CreateDirectoryA((folder_ + "\\POSTERN.INI").c_str(), nullptr));
-    ASSERT_TRUE(WriteBytes(windowsIni_, WindowsIni));
-    FlushProfiles();
-    DeleteValue(Parameters, "Hostname");
-    ReadInstallDefaults(Session.TopDir, Session.HostName);
-    RemoveDirectoryA((folder_ + "\\POSTERN.INI").c_str());
-    EXPECT_STREQ(Session.LegacyIniPath.data(), "POSTERN.INI");
-    EXPECT_STREQ(Session.TopDir.data(), "D:\\WINMAIL");
-}
