@@ -1,6 +1,6 @@
 // Where the suite keeps its configuration in the registry, under
 // HKEY_LOCAL_MACHINE: the installer writes these keys, the monitor frontend and
-// the suite's services read them.
+// the suite's services read them. Also the system's keys the installer reads.
 #pragma once
 
 namespace postern {
@@ -10,5 +10,10 @@ inline constexpr char SuiteRootKey[] = "SOFTWARE\\Corvane\\Postern";
 inline constexpr char SuiteGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
 // The parent of every service's key.
 inline constexpr char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
+// The TCP/IP configuration of Windows NT: the host name and domain, and the
+// devices TCP/IP is bound to.
+inline constexpr char TcpipParametersKey[] =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+inline constexpr char TcpipLinkageKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Linkage";
 
 } // namespace postern

@@ -45,6 +45,14 @@ struct SetupSession {
     int UserDbOption = 1;
     std::array<char, 160> LegacyIniPath{};
 
+    // Set by the stop pass: 1 when the service was installed and accepted the
+    // stop request (it was running).
+    int PlanWasRunning = 0;
+    int DirWasRunning = 0;
+    int PassWasRunning = 0;
+    int WatchWasRunning = 0;
+    int TermWasRunning = 0;
+
     // Toolkit binding.
     int FrameMarker = 0;        // positive once the frame has started
     bool FatalStopping = false; // set when the fatal stop begins

@@ -1,48 +1,94 @@
-// Defaults of the setup dialogs from the registry of an earlier installation.
+// Defaults of the setup dialogs; see install_defaults.h.
 #include "setup/config/install_defaults.h"
 
 #include "common/bounded_format.h"
 #include "common/unique_handle.h"
+#include "setup/config/network_identity.h"
+#include "setup/config/registry_text.h"
 #include "setup/config/suite_registry.h"
 #include "setup/setup_session.h"
+#include "setup/setup_trace.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <array>
 
 namespace {
 
-// Reads a text value of the open key into `out` with a buffer of `size` bytes,
-// terminated inside it; false when the value is absent or not a text.
-bool QueryText(HKEY key, const char* name, std::span<char> out, DWORD size) {
-    std::array<char, 80> value{};
-    size = std::min<DWORD>(
-        {size, static_cast<DWORD>(value.size() - 1), static_cast<DWORD>(out.size())});
-    DWORD type = 0;
-    DWORD bytes = size;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
-                         &bytes) != ERROR_SUCCESS)
+// Texts read from the legacy INI file hold at most 78 characters.
+constexpr DWORD IniTextSize = 79;
+// The current directory is taken for the INI path when it has at most 143.
+constexpr DWORD CurrentDirSize = 144;
+
+// LegacyIniPath: POSTERN.INI of the current directory when there is one, else
+// the bare name, which the profile functions look up in the Windows directory.
+void SettleLegacyIniPath() {
+    postern::CopyText(Session.LegacyIniPath, LegacyIniName);
+    const DWORD attributes = GetFileAttributesA(LegacyIniName);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    std::array<char, CurrentDirSize> current{};
+    const DWORD length = GetCurrentDirectoryA(CurrentDirSize, current.data());
+    if (length == 0 || length >= CurrentDirSize) {
+        SetupTrace("the current directory is too long for the INI path; %s of the Windows "
+                   "directory is read instead",
+                   LegacyIniName);
+        return;
+    }
+    // The root ("C:\") already ends in a backslash.
+    const char* separator = current[length - 1] == '\\' ? "" : "\\";
+    if (!postern::FormatText(Session.LegacyIniPath, "%s%s%s", current.data(), separator,
+                             LegacyIniName))
+        postern::CopyText(Session.LegacyIniPath, LegacyIniName);
+}
+
+void ReadIniText(const char* key, const char* fallback, std::span<char> out) {
+    std::array<char, IniTextSize> text{};
+    GetPrivateProfileStringA("_GLOBAL", key, fallback, text.data(), IniTextSize,
+                             Session.LegacyIniPath.data());
+    postern::CopyText(out, text.data());
+}
+
+void ReadIniTopDir(std::span<char> topDir) {
+    ReadIniText("MAILDIR", DefaultTopDir, topDir);
+}
+
+// The host name when the registry has none: TCP/IP, else the INI file.
+void ReadHostNameFallback(std::span<char> hostName) {
+    if (ReadTcpipHostName(hostName) == 0)
+        ReadIniText("HOSTNAME", DefaultHostName, hostName);
+}
+
+// A text of the Global key (79-byte buffer) into `out`; false when it is
+// missing, empty or does not fit.
+bool ReadGlobalText(HKEY key, const char* name, std::span<char> out) {
+    std::array<char, RegistryTextSize> text;
+    if (!QueryRegistryText(key, name, text) || text[0] == '\0')
         return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return false;
-    value[std::min<DWORD>(bytes, size - 1)] = '\0'; // a value stored without its terminator
-    postern::CopyText(out, value.data());
-    return true;
+    return postern::CopyText(out, text.data());
 }
 
 } // namespace
 
 int ReadInstallDefaults(std::span<char> topDir, std::span<char> hostName) {
-    postern::CopyText(topDir, "C:\\POSTERN");
-    postern::CopyText(hostName, "hostname_not_set");
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SuiteGlobalKey, 0, KEY_QUERY_VALUE, &opened) !=
-        ERROR_SUCCESS)
+    ReadTcpipHostName(hostName);
+    ReadAdapterAddresses(Session.AddressList);
+    SettleLegacyIniPath();
+
+    postern::UniqueHkey key;
+    const LONG opened = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SuiteGlobalKey, 0, nullptr, 0, KEY_READ,
+                                        nullptr, key.put(), nullptr);
+    if (opened != ERROR_SUCCESS) {
+        SetupTrace("the suite's Global key cannot be opened (error %ld)", opened);
+        ReadIniTopDir(topDir);
+        ReadHostNameFallback(hostName);
         return 1;
-    const postern::UniqueHkey key(opened);
-    if (QueryText(key.get(), "TopDir", topDir, RegistryTextSize))
+    }
+    if (ReadGlobalText(key.get(), "TopDir", topDir))
         postern::CopyText(Session.TypeDefault, "2");
-    QueryText(key.get(), "HostName", hostName, RegistryTextSize);
+    else
+        ReadIniTopDir(topDir);
+    if (!ReadGlobalText(key.get(), "HostName", hostName))
+        ReadHostNameFallback(hostName);
     return 1;
 }

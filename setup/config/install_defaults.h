@@ -1,10 +1,20 @@
-// The proposals of the setup dialogs from an earlier installation.
+// The proposals of the setup dialogs: top directory and mail host name from an
+// earlier installation, the TCP/IP configuration or the legacy INI file, and
+// the machine's address list.
 #pragma once
 
 #include <span>
 
-// Reads TopDir and HostName of the suite's Global key into the given fields
-// (79 bytes each, as the suite stores them); an installation found there makes
-// "update" the proposed setup mode. Without one, the top directory is
-// "C:\POSTERN" and the host name "hostname_not_set". Returns 1.
+// The legacy INI file of early releases and its defaults.
+inline constexpr char LegacyIniName[] = "POSTERN.INI";
+inline constexpr char DefaultTopDir[] = "C:\\POSTERN";
+inline constexpr char DefaultHostName[] = "hostname_not_set";
+
+// Fills `topDir` and `hostName` (the session's fields), and the session's
+// AddressList and LegacyIniPath. The top directory comes from TopDir of the
+// suite's Global key (then "update" is the proposed setup mode, TypeDefault
+// "2"), else from MAILDIR of the legacy INI file, else "C:\POSTERN"; the host
+// name from HostName of the Global key, else from TCP/IP, else from HOSTNAME
+// of the INI file, else "hostname_not_set". The Global key is created when it
+// is missing. Returns 1.
 int ReadInstallDefaults(std::span<char> topDir, std::span<char> hostName);

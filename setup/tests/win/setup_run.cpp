@@ -171,6 +171,46 @@ void RemoveSuiteRegistry() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
 }
 
+namespace {
+
+std::string TcpipText(const char* name) {
+    char text[256] = "";
+    DWORD size = sizeof text;
+    RegGetValueA(HKEY_LOCAL_MACHINE, postern::TcpipParametersKey, name, RRF_RT_REG_SZ, nullptr,
+                 text, &size);
+    return text;
+}
+
+void SetTcpipText(const char* name, const std::string& text) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, postern::TcpipParametersKey, name, REG_SZ, text.c_str(),
+                    static_cast<DWORD>(text.size() + 1));
+}
+
+} // namespace
+
+TcpipHostName::TcpipHostName(const char* host, const char* domain)
+    : host_(TcpipText("Hostname")), domain_(TcpipText("Domain")) {
+    SetTcpipText("Hostname", host);
+    SetTcpipText("Domain", domain);
+}
+
+TcpipHostName::~TcpipHostName() {
+    SetTcpipText("Hostname", host_);
+    SetTcpipText("Domain", domain_);
+}
+
+long GlobalValueCount() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return -1;
+    DWORD values = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return static_cast<long>(values);
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

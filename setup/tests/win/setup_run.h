@@ -66,6 +66,23 @@ class RegisteredInstallation {
 // Removes the suite's registry tree (a test that needs "no installation").
 void RemoveSuiteRegistry();
 
+// The TCP/IP host name and domain of the prefix set for a test (Wine writes
+// its own when the session starts) and put back afterwards.
+class TcpipHostName {
+  public:
+    TcpipHostName(const char* host, const char* domain);
+    ~TcpipHostName();
+    TcpipHostName(const TcpipHostName&) = delete;
+    TcpipHostName& operator=(const TcpipHostName&) = delete;
+
+  private:
+    std::string host_;
+    std::string domain_;
+};
+
+// The number of values in the suite's Global key, -1 when there is no key.
+long GlobalValueCount();
+
 std::string ReadWholeFile(const std::string& path);
 
 // The enabled, visible dialog of process `pid` that waits for the operator,

@@ -1,0 +1,113 @@
+// The HOSTS entry; see hosts_file.h. The file is read and appended through one
+// handle that lets others only read meanwhile, so what is appended is decided
+// on exactly the bytes it follows.
+#include "setup/config/hosts_file.h"
+
+#include "common/bounded_format.h"
+#include "common/unique_handle.h"
+#include "setup/config/hosts_text.h"
+#include "setup/setup_trace.h"
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+namespace {
+
+constexpr char FallbackWindowsDir[] = "C:\\WINNT";
+constexpr char HostsBelowWindows[] = "\\system32\\drivers\\etc\\HOSTS";
+constexpr DWORD ReadChunkSize = 16 * 1024;
+
+// Feeds the whole file to the scanner; false on a read error.
+bool ScanFile(HANDLE file, HostsScanner& scanner) {
+    std::array<char, ReadChunkSize> chunk;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, chunk.data(), ReadChunkSize, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        FeedHostsScan(scanner, std::string_view(chunk.data(), got));
+    }
+}
+
+bool AppendBytes(HANDLE file, const std::string& bytes) {
+    LARGE_INTEGER zero{};
+    if (!SetFilePointerEx(file, zero, nullptr, FILE_END))
+        return false;
+    DWORD written = 0;
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+} // namespace
+
+bool HostsFilePath(std::span<char> path) {
+    std::array<char, 256> windows{};
+    const UINT length = GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
+    if (length == 0 || length >= windows.size())
+        postern::CopyText(windows, FallbackWindowsDir);
+    return postern::FormatText(path, "%s%s", windows.data(), HostsBelowWindows);
+}
+
+int AddHostsEntry(const char* hostName, const char* addressList) {
+    if (!HostsEntryUsable(hostName, addressList))
+        return 0;
+    std::array<char, 300> path;
+    if (!HostsFilePath(path)) {
+        SetupTrace("the HOSTS path does not fit: %s", path.data());
+        return 0;
+    }
+
+    // Read and write through one handle; a file that cannot be written
+    // (read-only, in use) is still read, for the answer.
+    postern::UniqueFile file(CreateFileA(path.data(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    bool writable = file.valid();
+    bool exists = true;
+    if (!file) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            exists = false;
+        } else {
+            file.reset(CreateFileA(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) {
+                SetupTrace("%s cannot be opened (error %lu), nor read (error %lu)", path.data(),
+                           error, GetLastError());
+                return 0;
+            }
+            SetupTrace("%s cannot be written (error %lu)", path.data(), error);
+        }
+    }
+
+    HostsScanner scanner;
+    StartHostsScan(scanner, hostName);
+    if (file && !ScanFile(file.get(), scanner)) {
+        SetupTrace("%s cannot be read (error %lu); nothing is added", path.data(), GetLastError());
+        return 0;
+    }
+    const int hostResult = scanner.scan.hostFound ? 1 : 0;
+    const std::string addition = HostsAddition(scanner.scan, hostName, FirstAddress(addressList));
+    if (addition.empty())
+        return hostResult;
+
+    if (!exists) {
+        // Created only when it does not exist: an existing file is never truncated.
+        file.reset(CreateFileA(path.data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            SetupTrace("%s cannot be created (error %lu)", path.data(), GetLastError());
+            return hostResult;
+        }
+        writable = true;
+    }
+    if (!writable)
+        return hostResult;
+    if (!AppendBytes(file.get(), addition)) {
+        SetupTrace("appending to %s failed (error %lu)", path.data(), GetLastError());
+        return hostResult;
+    }
+    return 1;
+}

@@ -1,0 +1,36 @@
+// Service control for setup: starting, stopping and deleting the suite's
+// services through the service control manager, and the passes the installer
+// runs over them (stop, delete, install and start, update). The five
+// was-running flags live in the session.
+#pragma once
+
+// Operations of ControlSuiteService.
+constexpr int StartOperation = 1;
+constexpr int StopOperation = 2;
+
+// Starts (operation 1) or stops (operation 2) the service; any other operation
+// does nothing. A stop waits until the service has stopped: up to 15 status
+// checks, 1000 ms apart. Nonzero when the request was accepted.
+int ControlSuiteService(const char* serviceName, int operation);
+// Nonzero when the service was marked for deletion.
+int DeleteSuiteService(const char* serviceName);
+// Stops the service when its key holds an ImagePath value (it is installed);
+// the result of the stop request, else 0.
+int StopInstalledService(const char* serviceKeyPath, const char* serviceName);
+
+// Stop pass: stops every installed service in table order; PLANSVC, DIRSVC,
+// PASSSVC, WATCHSVC and TERMSVC leave their results in the was-running flags.
+void StopSuiteServices();
+// Delete pass: deletes RELAYSVC, DROPSVC, PLANSVC, DIRSVC, PASSSVC, LOGSVC and
+// WATCHSVC; TERMSVC is never deleted.
+void DeleteSuiteServices();
+// New installation: each service program in `topDir` registers itself
+// (LOGSVC, then RELAYSVC, DROPSVC, PLANSVC, DIRSVC, PASSSVC, WATCHSVC); only
+// LOGSVC and PASSSVC are started.
+void InstallAndStartServices(const char* topDir);
+// Update: starts LOGSVC, RELAYSVC and DROPSVC, then PASSSVC, PLANSVC and DIRSVC
+// when they were running, then WATCHSVC when it was running (otherwise its
+// program registers it).
+void RestartSuiteServices(const char* topDir);
+// After either: starts TERMSVC when it was running.
+void StartTermsvcIfItRan();

@@ -1,0 +1,10 @@
+// Trace lines of the installer's steps that go on after a failure without
+// telling the operator (a service that does not install, a HOSTS file that
+// cannot be written): one line each to the system debugger output, prefixed
+// "pstsetup: ".
+#pragma once
+
+#include "common/bounded_format.h"
+
+// Formats one trace line (at most 511 characters) and sends it.
+void SetupTrace(const char* format, ...) POSTERN_PRINTF(1, 2);

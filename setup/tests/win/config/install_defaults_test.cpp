@@ -1,0 +1,344 @@
+// The proposals of the setup dialogs read from a prefix seeded with TCP/IP
+// values, a legacy POSTERN.INI in the Windows folder and in the current
+// folder, and an earlier installation's Global key.
+#include "config_test_support.h"
+
+#include "common/suite_registry.h"
+#include "setup/config/install_defaults.h"
+#include "setup/setup_session.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+using namespace config_test;
+using namespace std::string_literals;
+
+namespace {
+
+constexpr const char* Parameters = postern::TcpipParametersKey;
+constexpr const char* Global = postern::SuiteGlobalKey;
+
+const std::string WindowsIni = "[_GLOBAL]\r\nMAILDIR=D:\\WINMAIL\r\nHOSTNAME=win.example\r\n";
+const std::string CurrentIni = "[_GLOBAL]\r\nMAILDIR=E:\\CURMAIL\r\nHOSTNAME=cur.example\r\n";
+
+// A registry text of the Global key to seed: absent, with or without its NUL.
+struct RegText {
+    enum Kind { Absent, Text, NoNul } kind = Absent;
+    std::string text;
+};
+const RegText None{};
+RegText Stored(std::string text) {
+    return {RegText::Text, std::move(text)};
+}
+RegText StoredWithoutNul(std::string text) {
+    return {RegText::NoNul, std::move(text)};
+}
+
+struct Case {
+    const char* name;
+    bool tcpip;                        // Hostname "tcpip-host", Domain "example.net"
+    std::optional<std::string> winIni; // POSTERN.INI in the Windows folder
+    std::optional<std::string> curIni; // POSTERN.INI in the current folder
+    RegText topDir, hostName;          // values of the Global key
+    std::string expectTopDir, expectHost, expectType;
+    bool iniInCurrent; // LegacyIniPath names the current folder's file
+};
+
+std::string WindowsFolder() {
+    char dir[MAX_PATH];
+    const UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+    return std::string(dir, n);
+}
+
+class InstallDefaults : public ::testing::Test {
+  protected:
+    SavedValue hostname_{Parameters, "Hostname"};
+    SavedValue domain_{Parameters, "Domain"};
+    SavedValue bind_{postern::TcpipLinkageKey, "Bind"};
+    ScratchKey net1_{std::string(postern::ServicesKey) + "\\PstTestNet1"};
+    ScratchKey net0_{std::string(postern::ServicesKey) + "\\PstTestNet0"};
+    ScratchKey net2_{std::string(postern::ServicesKey) + "\\PstTestNet2"};
+    ScratchKey suite_{postern::SuiteRootKey};
+    std::string windowsIni_ = WindowsFolder() + "\\POSTERN.INI";
+    std::optional<std::string> savedWindowsIni_ = ReadBytes(windowsIni_);
+    std::string folder_;
+    std::string previousDir_;
+
+    void SetUp() override {
+        char current[MAX_PATH];
+        previousDir_.assign(current, GetCurrentDirectoryA(MAX_PATH, current));
+        folder_ = TempFolder() + "pst-defaults-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str())) << folder_;
+        DeleteFileA(windowsIni_.c_str());
+        // Two adapters and one without an address.
+        ASSERT_TRUE(SetValue(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ,
+                             "\\Device\\PstTestNet1\0\\Device\\PstTestNet0\0"
+                             "\\Device\\PstTestNet2\0\0"s));
+        ASSERT_TRUE(SetValue(Adapter("PstTestNet1"), "IPAddress", REG_MULTI_SZ, "192.0.2.5\0\0"s));
+        ASSERT_TRUE(SetValue(Adapter("PstTestNet0"), "IPAddress", REG_MULTI_SZ, "0.0.0.0\0\0"s));
+        ASSERT_TRUE(SetValue(Adapter("PstTestNet2"), "IPAddress", REG_MULTI_SZ,
+                             "192.0.2.7\000192.0.2.8\0\0"s));
+        ResetSession();
+    }
+
+    void TearDown() override {
+        SetCurrentDirectoryA(previousDir_.c_str());
+        DeleteFileA((folder_ + "\\POSTERN.INI").c_str());
+        RemoveDirectoryA(folder_.c_str());
+        DeleteFileA(windowsIni_.c_str());
+        if (savedWindowsIni_)
+            WriteBytes(windowsIni_, *savedWindowsIni_);
+        FlushProfiles();
+    }
+
+    static std::string Adapter(const char* name) {
+        return std::string(postern::ServicesKey) + "\\" + name + "\\Parameters\\TCPIP";
+    }
+    static void ResetSession() {
+        Session.TopDir.fill('\0');
+        Session.HostName.fill('\0');
+        Session.AddressList.fill('#');
+        Session.LegacyIniPath.fill('#');
+        Session.TypeDefault = {'1'};
+    }
+    // The profile functions cache files; a test rewrites them within a second.
+    static void FlushProfiles() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr); }
+
+    void Seed(const Case& c) {
+        ResetSession();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        if (c.tcpip) {
+            ASSERT_TRUE(SetText(Parameters, "Hostname", "tcpip-host"));
+            ASSERT_TRUE(SetText(Parameters, "Domain", "example.net"));
+        } else {
+            DeleteValue(Parameters, "Hostname");
+            DeleteValue(Parameters, "Domain");
+        }
+        DeleteFileA(windowsIni_.c_str());
+        DeleteFileA((folder_ + "\\POSTERN.INI").c_str());
+        if (c.winIni) {
+            ASSERT_TRUE(WriteBytes(windowsIni_, *c.winIni));
+        }
+        if (c.curIni) {
+            ASSERT_TRUE(WriteBytes(folder_ + "\\POSTERN.INI", *c.curIni));
+        }
+        FlushProfiles();
+        SeedGlobal("TopDir", c.topDir);
+        SeedGlobal("HostName", c.hostName);
+    }
+
+    static void SeedGlobal(const char* name, const RegText& value) {
+        if (value.kind == RegText::Text) {
+            ASSERT_TRUE(SetText(Global, name, value.text, REG_EXPAND_SZ));
+        }
+        if (value.kind == RegText::NoNul) {
+            ASSERT_TRUE(SetTextWithoutNul(Global, name, value.text, REG_EXPAND_SZ));
+            ASSERT_EQ(StoredWideBytes(Global, name), static_cast<long>(2 * value.text.size()));
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(InstallDefaults, EachSourceInItsOrder) {
+    const std::string dir78 = "C:\\" + std::string(75, 'd');
+    const std::string dir79 = dir78 + "9";
+    const std::string maildir90 = "[_GLOBAL]\r\nMAILDIR=F:\\" + std::string(87, 'm') + "\r\n";
+    const Case cases[] = {
+        {"fresh machine",
+         true,
+         {},
+         {},
+         None,
+         None,
+         "C:\\POSTERN",
+         "tcpip-host.example.net",
+         "1",
+         false},
+        {"no TCP/IP host, no INI",
+         false,
+         {},
+         {},
+         None,
+         None,
+         "C:\\POSTERN",
+         "hostname_not_set",
+         "1",
+         false},
+        {"INI in the Windows folder",
+         false,
+         WindowsIni,
+         {},
+         None,
+         None,
+         "D:\\WINMAIL",
+         "win.example",
+         "1",
+         false},
+        {"TCP/IP comes before the INI host name",
+         true,
+         WindowsIni,
+         {},
+         None,
+         None,
+         "D:\\WINMAIL",
+         "tcpip-host.example.net",
+         "1",
+         false},
+        {"the current folder's INI wins", false, WindowsIni, CurrentIni, None, None, "E:\\CURMAIL",
+         "cur.example", "1", true},
+        {"earlier installation wins over all", true, WindowsIni, CurrentIni,
+         Stored("C:\\OLDPOSTERN"), Stored("old.example.com"), "C:\\OLDPOSTERN", "old.example.com",
+         "2", true},
+        {"installation without a host name",
+         true,
+         WindowsIni,
+         {},
+         Stored("C:\\OLDPOSTERN"),
+         None,
+         "C:\\OLDPOSTERN",
+         "tcpip-host.example.net",
+         "2",
+         false},
+        {"installation, host name from the INI",
+         false,
+         {},
+         CurrentIni,
+         Stored("C:\\OLDPOSTERN"),
+         None,
+         "C:\\OLDPOSTERN",
+         "cur.example",
+         "2",
+         true},
+        {"host name without a top directory",
+         true,
+         {},
+         CurrentIni,
+         None,
+         Stored("old.example.com"),
+         "E:\\CURMAIL",
+         "old.example.com",
+         "1",
+         true},
+        {"TopDir of 78 characters",
+         false,
+         {},
+         {},
+         Stored(dir78),
+         None,
+         dir78,
+         "hostname_not_set",
+         "2",
+         false},
+        {"TopDir of 79 characters does not fit",
+         false,
+         {},
+         {},
+         Stored(dir79),
+         None,
+         "C:\\POSTERN",
+         "hostname_not_set",
+         "1",
+         false},
+        {"TopDir of 78 without its NUL",
+         false,
+         {},
+         {},
+         StoredWithoutNul(dir78),
+         None,
+         dir78,
+         "hostname_not_set",
+         "2",
+         false},
+        {"TopDir of 79 without its NUL does not fit",
+         false,
+         {},
+         {},
+         StoredWithoutNul(dir79),
+         None,
+         "C:\\POSTERN",
+         "hostname_not_set",
+         "1",
+         false},
+        {"texts without their NULs",
+         false,
+         {},
+         {},
+         StoredWithoutNul("C:\\NONUL"),
+         StoredWithoutNul("nonul.example"),
+         "C:\\NONUL",
+         "nonul.example",
+         "2",
+         false},
+        {"an empty TopDir is no installation",
+         false,
+         WindowsIni,
+         {},
+         Stored(""),
+         Stored(""),
+         "D:\\WINMAIL",
+         "win.example",
+         "1",
+         false},
+        {"INI texts are read up to 78 characters",
+         false,
+         maildir90,
+         {},
+         None,
+         None,
+         "F:\\" + std::string(75, 'm'),
+         "hostname_not_set",
+         "1",
+         false},
+        {"INI without the keys",
+         false,
+         "[_GLOBAL]\r\nOTHER=1\r\n[_SMTP]\r\nGATE=g\r\n"s,
+         {},
+         None,
+         None,
+         "C:\\POSTERN",
+         "hostname_not_set",
+         "1",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Seed(c);
+        EXPECT_EQ(ReadInstallDefaults(Session.TopDir, Session.HostName), 1);
+        EXPECT_EQ(std::string(Session.TopDir.data()), c.expectTopDir);
+        EXPECT_EQ(std::string(Session.HostName.data()), c.expectHost);
+        EXPECT_EQ(std::string(Session.TypeDefault.data()), c.expectType);
+        EXPECT_EQ(std::string(Session.LegacyIniPath.data()),
+                  c.iniInCurrent ? folder_ + "\\POSTERN.INI" : "POSTERN.INI");
+        EXPECT_EQ(std::string(Session.AddressList.data()), "192.0.2.5 192.0.2.7 192.0.2.8");
+    }
+}
+
+TEST_F(InstallDefaults, AMissingGlobalKeyIsCreatedEmpty) {
+    Seed({"fresh", true, {}, {}, None, None, "", "", "", false});
+    ASSERT_FALSE(KeyExists(Global));
+    ReadInstallDefaults(Session.TopDir, Session.HostName);
+    EXPECT_TRUE(KeyExists(Global));
+    EXPECT_EQ(ValueCount(Global), 0);
+}
+
+TEST_F(InstallDefaults, AnIniFileInTheRootFolderIsNamedWithOneBackslash) {
+    const std::string rootIni = "C:\\POSTERN.INI";
+    const std::optional<std::string> saved = ReadBytes(rootIni);
+    ASSERT_TRUE(WriteBytes(rootIni, CurrentIni));
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+    FlushProfiles();
+    DeleteValue(Parameters, "Hostname");
+    ReadInstallDefaults(Session.TopDir, Session.HostName);
+    EXPECT_STREQ(Session.LegacyIniPath.data(), "C:\\POSTERN.INI");
+    EXPECT_STREQ(Session.TopDir.data(), "E:\\CURMAIL");
+    EXPECT_STREQ(Session.HostName.data(), "cur.example");
+    SetCurrentDirectoryA(folder_.c_str());
+    DeleteFileA(rootIni.c_str());
+    if (saved)
+        WriteBytes(rootIni, *saved);
+}

@@ -1,0 +1,417 @@
+// The installer's service passes against the prefix's service control
+// manager, with the suite's service programs copied into a top directory
+// whose name has a space in it.
+#include "config_test_support.h"
+
+#include "common/suite_registry.h"
+#include "common/unique_handle.h"
+#include "common/win_test_support.h"
+#include "setup/config/service_control.h"
+#include "setup/config/suite_services.h"
+#include "setup/setup_session.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace config_test;
+using postern::UniqueScHandle;
+
+namespace {
+
+constexpr const char* TopDir = "C:\\Program Files\\Postern test";
+// What an unquoted command line "C:\Program Files\Postern test\X.exe ..." would
+// run instead: a service program that, given the rest of the line as its
+// arguments, only prints its usage.
+constexpr const char* Decoy = "C:\\Program Files\\Postern.exe";
+const char* const Programs[] = {"RELAYSVC.exe", "DROPSVC.exe",  "PLANSVC.exe", "DIRSVC.exe",
+                                "PASSSVC.exe",  "WatchSvc.exe", "TERMSVC.exe", "LOGSVC.exe"};
+
+// The built service programs, seen through Wine's Z: drive.
+std::string BuildDir() {
+    std::string dir = "Z:" SERVICES_BUILD_DIR "\\";
+    for (char& c : dir)
+        c = c == '/' ? '\\' : c;
+    return dir;
+}
+
+UniqueScHandle OpenNamed(const char* name, DWORD access) {
+    UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    return UniqueScHandle(manager ? OpenServiceA(manager.get(), name, access) : nullptr);
+}
+
+// The state of a service, 0 when it is not registered.
+DWORD State(const char* name) {
+    UniqueScHandle service = OpenNamed(name, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status{};
+    return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+}
+
+const char* StateName(DWORD state) {
+    switch (state) {
+    case 0:
+        return "not registered";
+    case SERVICE_STOPPED:
+        return "stopped";
+    case SERVICE_RUNNING:
+        return "running";
+    case SERVICE_START_PENDING:
+        return "starting";
+    case SERVICE_STOP_PENDING:
+        return "stopping";
+    default:
+        return "other";
+    }
+}
+
+bool WaitForState(const char* name, DWORD state) {
+    return postern::WaitFor([&] { return State(name) == state; }, 10000);
+}
+
+std::string ImagePath(const char* name) {
+    HKEY opened = nullptr;
+    const std::string key = std::string(postern::ServicesKey) + "\\" + name;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return "(no key)";
+    postern::UniqueHkey owned(opened);
+    char image[512] = "";
+    DWORD bytes = sizeof image - 1;
+    if (RegQueryValueExA(owned.get(), "ImagePath", nullptr, nullptr, reinterpret_cast<BYTE*>(image),
+                         &bytes) != ERROR_SUCCESS)
+        return "(no ImagePath)";
+    image[bytes] = '\0';
+    return image;
+}
+
+std::string Quoted(const char* program) {
+    return std::string("\"") + TopDir + "\\" + program + "\"";
+}
+
+bool Start(const char* name) {
+    UniqueScHandle service = OpenNamed(name, SERVICE_START | SERVICE_QUERY_STATUS);
+    return service && StartServiceA(service.get(), 0, nullptr) &&
+           WaitForState(name, SERVICE_RUNNING);
+}
+
+// Stops (when running) and deletes the service, and waits until it is gone.
+void Remove(const char* name) {
+    UniqueScHandle service = OpenNamed(name, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
+    if (!service)
+        return;
+    SERVICE_STATUS status{};
+    if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status))
+        WaitForState(name, SERVICE_STOPPED);
+    DeleteService(service.get());
+    service.reset();
+    postern::WaitFor([&] { return State(name) == 0; }, 10000);
+}
+
+// Runs a program and waits for it; its exit status, or -1.
+long RunAndWait(const std::string& commandLine) {
+    std::string command = commandLine;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    postern::UniqueKernelHandle owned(process.hProcess), thread(process.hThread);
+    DWORD status = 0;
+    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.hProcess, &status))
+        return -1;
+    return static_cast<long>(status);
+}
+
+// What every service of the table should be after a pass.
+using States = std::map<std::string, DWORD>;
+
+class ServicePasses : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RemoveAll();
+        CreateDirectoryA(TopDir, nullptr);
+        for (const char* program : Programs)
+            ASSERT_TRUE(CopyFileA((BuildDir() + program).c_str(),
+                                  (std::string(TopDir) + "\\" + program).c_str(), FALSE))
+                << program << ": error " << GetLastError();
+        ASSERT_TRUE(CopyFileA((BuildDir() + "DIRSVC.exe").c_str(), Decoy, FALSE));
+        Session.PlanWasRunning = Session.DirWasRunning = Session.PassWasRunning = 0;
+        Session.WatchWasRunning = Session.TermWasRunning = 0;
+    }
+    void TearDown() override {
+        RemoveAll();
+        postern::RemoveTree(TopDir);
+        DeleteFileA(Decoy);
+    }
+    static void RemoveAll() {
+        for (const SuiteService& service : SuiteServices)
+            Remove(service.Name);
+    }
+    static void RegisterTermsvc() {
+        ASSERT_EQ(RunAndWait(Quoted("TERMSVC.exe") + " -installquiet"), 0);
+        ASSERT_EQ(State("TERMSVC"), static_cast<DWORD>(SERVICE_STOPPED));
+    }
+    // Compares every service's state with `expected`; a running one may
+    // still be on its way up.
+    static void ExpectStates(const States& expected) {
+        for (const auto& [name, state] : expected) {
+            if (state == SERVICE_RUNNING)
+                WaitForState(name.c_str(), SERVICE_RUNNING);
+            EXPECT_STREQ(StateName(State(name.c_str())), StateName(state)) << name;
+        }
+    }
+};
+
+constexpr DWORD Running = SERVICE_RUNNING;
+constexpr DWORD Stopped = SERVICE_STOPPED;
+constexpr DWORD Absent = 0;
+
+} // namespace
+
+TEST_F(ServicePasses, ANewInstallationRegistersQuotedPathsAndStartsTwo) {
+    InstallAndStartServices(TopDir);
+    StartTermsvcIfItRan();
+    for (std::size_t i = 0; i < SuiteServices.size(); ++i) {
+        const SuiteService& service = SuiteServices[i];
+        if (service.ProgramFile == nullptr)
+            EXPECT_EQ(ImagePath(service.Name), "(no key)") << "setup never registers TERMSVC";
+        else
+            EXPECT_EQ(ImagePath(service.Name), Quoted(service.ProgramFile)) << service.Name;
+    }
+    ExpectStates({{"RELAYSVC", Stopped},
+                  {"DROPSVC", Stopped},
+                  {"PLANSVC", Stopped},
+                  {"DIRSVC", Stopped},
+                  {"PASSSVC", Running},
+                  {"WATCHSVC", Stopped},
+                  {"TERMSVC", Absent},
+                  {"LOGSVC", Running}});
+}
+
+TEST_F(ServicePasses, TheUpdateRestartsWhatWasRunning) {
+    InstallAndStartServices(TopDir);
+    RegisterTermsvc();
+    for (const char* name : {"PLANSVC", "WATCHSVC", "TERMSVC", "RELAYSVC"})
+        ASSERT_TRUE(Start(name)) << name;
+    // Running: LOGSVC, PASSSVC, PLANSVC, WATCHSVC, TERMSVC, RELAYSVC.
+
+    StopSuiteServices();
+    for (const SuiteService& service : SuiteServices)
+        EXPECT_EQ(State(service.Name), Stopped)
+            << service.Name << " has stopped when the pass returns, state "
+            << StateName(State(service.Name));
+    EXPECT_EQ(Session.PlanWasRunning, 1);
+    EXPECT_EQ(Session.DirWasRunning, 0);
+    EXPECT_EQ(Session.PassWasRunning, 1);
+    EXPECT_EQ(Session.WatchWasRunning, 1);
+    EXPECT_EQ(Session.TermWasRunning, 1);
+
+    RestartSuiteServices(TopDir);
+    StartTermsvcIfItRan();
+    ExpectStates({{"RELAYSVC", Running},
+                  {"DROPSVC", Running},
+                  {"PLANSVC", Running},
+                  {"DIRSVC", Stopped},
+                  {"PASSSVC", Running},
+                  {"WATCHSVC", Running},
+                  {"TERMSVC", Running},
+                  {"LOGSVC", Running}});
+}
+
+TEST_F(ServicePasses, AnUpdateAfterLittleRanStartsTheThreeAndInstallsTheMonitor) {
+    InstallAndStartServices(TopDir);
+    RegisterTermsvc();
+    Remove("WATCHSVC"); // not installed
+    ASSERT_TRUE(Start("DIRSVC"));
+    ControlSuiteService("PASSSVC", StopOperation); // installed but stopped
+
+    StopSuiteServices();
+    EXPECT_EQ(Session.PlanWasRunning, 0);
+    EXPECT_EQ(Session.DirWasRunning, 1);
+    EXPECT_EQ(Session.PassWasRunning, 0);
+    EXPECT_EQ(Session.WatchWasRunning, 0) << "not installed";
+    EXPECT_EQ(Session.TermWasRunning, 0) << "installed, stopped";
+
+    RestartSuiteServices(TopDir);
+    StartTermsvcIfItRan();
+    EXPECT_EQ(ImagePath("WATCHSVC"), Quoted("WatchSvc.exe")) << "its program registered it";
+    ExpectStates({{"RELAYSVC", Running},
+                  {"DROPSVC", Running},
+                  {"PLANSVC", Stopped},
+                  {"DIRSVC", Running},
+                  {"PASSSVC", Stopped},
+                  {"WATCHSVC", Stopped},
+                  {"TERMSVC", Stopped},
+                  {"LOGSVC", Running}});
+}
+
+TEST_F(ServicePasses, ANewInstallationOverAnEarlierOneKeepsTermsvc) {
+    InstallAndStartServices(TopDir);
+    RegisterTermsvc();
+    ASSERT_TRUE(Start("TERMSVC"));
+    ASSERT_TRUE(Start("WATCHSVC"));
+
+    StopSuiteServices();
+    DeleteSuiteServices();
+    for (const SuiteService& service : SuiteServices) {
+        const bool kept = std::string(service.Name) == "TERMSVC";
+        postern::WaitFor([&] { return (State(service.Name) == 0) != kept; }, 10000);
+        EXPECT_EQ(State(service.Name) != 0, kept) << service.Name;
+    }
+
+    InstallAndStartServices(TopDir);
+    StartTermsvcIfItRan();
+    ExpectStates({{"RELAYSVC", Stopped},
+                  {"DROPSVC", Stopped},
+                  {"PLANSVC", Stopped},
+                  {"DIRSVC", Stopped},
+                  {"PASSSVC", Running},
+                  {"WATCHSVC", Stopped},
+                  {"TERMSVC", Running},
+                  {"LOGSVC", Running}});
+    EXPECT_EQ(ImagePath("RELAYSVC"), Quoted("RELAYSVC.exe"));
+    EXPECT_EQ(ImagePath("TERMSVC"), Quoted("TERMSVC.exe")) << "its own registration";
+}
+
+TEST_F(ServicePasses, SingleOperationsAnswerWhatHappened) {
+    ASSERT_EQ(RunAndWait(Quoted("RELAYSVC.exe") + " -installquiet"), 0);
+    struct Step {
+        const char* what;
+        int result;
+        DWORD stateAfter;
+        int (*operation)();
+    };
+    const Step steps[] = {
+        {"operation 3 does nothing", 0, Stopped, [] { return ControlSuiteService("RELAYSVC", 3); }},
+        {"operation 0 does nothing", 0, Stopped, [] { return ControlSuiteService("RELAYSVC", 0); }},
+        {"stopping a stopped service", 0, Stopped,
+         [] { return ControlSuiteService("RELAYSVC", StopOperation); }},
+        {"stopping it by its key", 0, Stopped,
+         [] { return StopInstalledService(SuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
+        {"starting it", 1, Running, [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+        {"starting it again", 0, Running,
+         [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+        {"stopping it waits for the stop", 1, Stopped,
+         [] { return ControlSuiteService("RELAYSVC", StopOperation); }},
+        {"starting it once more", 1, Running,
+         [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+        {"stopping it by its key", 1, Stopped,
+         [] { return StopInstalledService(SuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
+        {"deleting it", 1, Absent, [] { return DeleteSuiteService("RELAYSVC"); }},
+        {"deleting it again", 0, Absent, [] { return DeleteSuiteService("RELAYSVC"); }},
+        {"a service that does not exist", 0, Absent,
+         [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+        {"a key that does not exist", 0, Absent,
+         [] { return StopInstalledService(SuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(step.operation(), step.result);
+        EXPECT_LT(GetTickCount() - start, 5000u) << "a stopped service ends the wait at once";
+        if (step.stateAfter == Running)
+            WaitForState("RELAYSVC", Running);
+        if (step.stateAfter == Absent)
+            postern::WaitFor([] { return State("RELAYSVC") == 0; }, 10000);
+        EXPECT_STREQ(StateName(State("RELAYSVC")), StateName(step.stateAfter));
+    }
+}
+
+TEST_F(ServicePasses, AKeyWithoutImagePathIsNotAnInstalledService) {
+    ASSERT_EQ(RunAndWait(Quoted("DIRSVC.exe") + " -installquiet"), 0);
+    ASSERT_TRUE(Start("DIRSVC"));
+    // A key of the same shape without ImagePath: the test asks by that key.
+    const std::string other = std::string(postern::ServicesKey) + "\\PSTNOIMAGE";
+    ScratchKey scratch(other);
+    ASSERT_TRUE(SetText(other, "DisplayName", "no image"));
+    EXPECT_EQ(StopInstalledService(other.c_str(), "DIRSVC"), 0);
+    EXPECT_EQ(State("DIRSVC"), Running) << "no stop request was made";
+}
+
+TEST_F(ServicePasses, AnImagePathLongerThan200BytesStillCounts) {
+    // The program in a folder deep enough that its quoted path exceeds 200 bytes.
+    const std::string deep = std::string(TopDir) + "\\" + std::string(180, 'd');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << "error " << GetLastError();
+    const std::string program = deep + "\\PLANSVC.exe";
+    ASSERT_TRUE(CopyFileA((BuildDir() + "PLANSVC.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_EQ(RunAndWait("\"" + program + "\" -installquiet"), 0);
+    ASSERT_GT(ImagePath("PLANSVC").size(), 200u);
+    ASSERT_TRUE(Start("PLANSVC"));
+    EXPECT_EQ(StopInstalledService(SuiteServices[PlanSvc].KeyPath, "PLANSVC"), 1);
+    EXPECT_EQ(State("PLANSVC"), Stopped);
+}
+
+TEST_F(ServicePasses, ACommandThatDoesNotFit256BytesIsNotRun) {
+    // A top directory of 227 characters: the command of a 12-character program
+    // takes 256 characters and is not run (never run cut short); those of the
+    // shorter names fit.
+    const std::string top = std::string(TopDir) + "\\" + std::string(197, 'x');
+    ASSERT_EQ(top.size(), 227u);
+    ASSERT_TRUE(CreateDirectoryA(top.c_str(), nullptr)) << "error " << GetLastError();
+    for (const char* program : Programs)
+        ASSERT_TRUE(
+            CopyFileA((BuildDir() + program).c_str(), (top + "\\" + program).c_str(), FALSE))
+            << program;
+    InstallAndStartServices(top.c_str());
+    ExpectStates({{"RELAYSVC", Absent},
+                  {"DROPSVC", Stopped},
+                  {"PLANSVC", Stopped},
+                  {"DIRSVC", Stopped},
+                  {"PASSSVC", Running},
+                  {"WATCHSVC", Absent},
+                  {"TERMSVC", Absent},
+                  {"LOGSVC", Running}});
+    EXPECT_EQ(ImagePath("LOGSVC"), "\"" + top + "\\LOGSVC.exe\"");
+}
+
+namespace {
+
+// A slow-stopping test service, registered for one test and removed after it
+// (waiting out its stop).
+class SlowService {
+  public:
+    explicit SlowService(const char* name) : name_(name) {
+        Remove(name_);
+        const std::string program = "\"" + postern::ExeFolder() + name + ".exe\" -installquiet";
+        registered_ = RunAndWait(program) == 0;
+    }
+    ~SlowService() {
+        postern::WaitFor([&] { return State(name_) != SERVICE_STOP_PENDING; }, 30000);
+        Remove(name_);
+    }
+    SlowService(const SlowService&) = delete;
+    SlowService& operator=(const SlowService&) = delete;
+    bool Registered() const { return registered_; }
+
+  private:
+    const char* name_;
+    bool registered_ = false;
+};
+
+} // namespace
+
+TEST(StopWait, AStopWaitsUntilTheServiceHasStopped) {
+    SlowService slow("PSTSLOWSVC");
+    ASSERT_TRUE(slow.Registered());
+    ASSERT_TRUE(Start("PSTSLOWSVC"));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(ControlSuiteService("PSTSLOWSVC", StopOperation), 1);
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_STREQ(StateName(State("PSTSLOWSVC")), "stopped");
+    EXPECT_GE(elapsed, 2000u) << "it takes 2.5 s to stop";
+    EXPECT_LT(elapsed, 5000u) << "the wait ends within a second of the stop";
+}
+
+TEST(StopWait, TheWaitEndsAfterFifteenChecks) {
+    SlowService stuck("PSTSTUCKSVC");
+    ASSERT_TRUE(stuck.Registered());
+    ASSERT_TRUE(Start("PSTSTUCKSVC"));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(ControlSuiteService("PSTSTUCKSVC", StopOperation), 1) << "the request was accepted";
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_STREQ(StateName(State("PSTSTUCKSVC")), "stopping");
+    EXPECT_GE(elapsed, 14500u) << "15 checks, 1000 ms apart";
+    EXPECT_LT(elapsed, 17500u);
+}

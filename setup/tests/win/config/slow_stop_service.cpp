@@ -1,0 +1,64 @@
+// A service program for the stop-wait tests: registered with "-installquiet"
+// under SLOW_SERVICE_NAME, it runs until told to stop and then stays "stop
+// pending" for SLOW_STOP_MS milliseconds before it reports that it stopped,
+// as a server that closes its connections first would.
+#include "standins/services/service_command.h"
+#include "standins/services/service_install.h"
+#include "standins/services/service_status.h"
+
+#include "common/unique_handle.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr char Name[] = SLOW_SERVICE_NAME;
+constexpr DWORD StopMs = SLOW_STOP_MS;
+constexpr DWORD StepMs = 500;
+
+postern::UniqueKernelHandle StopEvent;
+
+DWORD WINAPI ControlHandler(DWORD control, DWORD, void*, void*) {
+    if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
+        standins::ReportServiceState(SERVICE_STOP_PENDING, NO_ERROR, StopMs + StepMs);
+        SetEvent(StopEvent.get());
+        return NO_ERROR;
+    }
+    return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+void WINAPI ServiceMain(DWORD, char**) {
+    StopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!standins::ConnectServiceStatus(Name, ControlHandler))
+        return;
+    if (!StopEvent) {
+        standins::ReportServiceState(SERVICE_STOPPED, GetLastError());
+        return;
+    }
+    standins::ReportServiceState(SERVICE_RUNNING);
+    WaitForSingleObject(StopEvent.get(), INFINITE);
+    for (DWORD waited = 0; waited < StopMs; waited += StepMs) {
+        Sleep(StepMs);
+        standins::ReportServiceState(SERVICE_STOP_PENDING, NO_ERROR, StopMs + StepMs);
+    }
+    standins::ReportServiceState(SERVICE_STOPPED);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    switch (standins::ParseServiceCommand(argc, argv)) {
+    case standins::ServiceCommand::Install:
+        return standins::InstallThisService(Name, Name);
+    case standins::ServiceCommand::Remove:
+        return standins::RemoveService(Name);
+    case standins::ServiceCommand::Usage:
+        return standins::PrintServiceUsage(Name);
+    case standins::ServiceCommand::Run:
+        break;
+    }
+    char name[sizeof Name];
+    lstrcpynA(name, Name, sizeof name);
+    SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
+    return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+}
