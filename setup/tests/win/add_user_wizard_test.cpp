@@ -177,19 +177,6 @@ TEST_F(Wizard, AnAddedUserHasItsAnswersAndFlagsExactly0x80) {
     EXPECT_EQ(Session.AddUserQuestions, 2);
 }
 
-TEST_F(Wizard, TheLongestAnswersAreKeptWhole) {
-    const std::string id(29, 'i'), name(61, 'n'), password(29, 'p');
-    Start();
-    Answer(FirstQuestion, IDCANCEL);
-    Add(id.c_str(), name.c_str(), password.c_str());
-    Answer(AnotherQuestion, IDOK);
-    ASSERT_TRUE(Ended());
-    UserRecord user{};
-    ASSERT_TRUE(FindStoredUser(id.c_str(), user));
-    EXPECT_EQ(user.FullName.data(), name);
-    EXPECT_EQ(user.Password.data(), password);
-}
-
 TEST_F(Wizard, ADuplicateIsReportedAndTheQuestionAsksForAnother) {
     StoreUser("postmaster", "Post Master", "old-pw");
     UserRecord before{};

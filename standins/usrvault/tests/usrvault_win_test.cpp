@@ -267,16 +267,6 @@ TEST_F(Vault, UsersAreFoundAddedOnceAndKeptAsGiven) {
     EXPECT_EQ(StoredValue(Key("Domains\\example.com\\Users\\alice"), "Record"), BytesOf(user));
 }
 
-TEST_F(Vault, UsersBelongToTheirDomain) {
-    DomainData first = StoredDomain("example.com");
-    DomainData second = StoredDomain("example.org");
-    UserData user = NewUser(first, "bob", "pw", "Bob", 0x80);
-    ASSERT_EQ(addUser(&user, &first), 1);
-    UserData found;
-    EXPECT_EQ(findUser(&found, &second, "bob"), 0);
-    EXPECT_EQ(findUser(&found, &first, "bob"), 1);
-}
-
 TEST_F(Vault, NoUserJoinsADomainThatIsNotStored) {
     ASSERT_EQ(openDatabase(), 1);
     DomainData domain;
