@@ -8,6 +8,8 @@ namespace postern {
 // The suite's root key and its Global key (TopDir, HostName and the others).
 inline constexpr char SuiteRootKey[] = "SOFTWARE\\Corvane\\Postern";
 inline constexpr char SuiteGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
+// The user-database library's virtual domains, with their users and aliases.
+inline constexpr char SuiteDomainsKey[] = "SOFTWARE\\Corvane\\Postern\\Domains";
 // The parent of every service's key.
 inline constexpr char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
 // The TCP/IP configuration of Windows NT: the host name and domain, and the

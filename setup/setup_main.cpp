@@ -9,6 +9,7 @@
 #include "setup/setup_session.h"
 #include "setup/system_version.h"
 #include "setup/toolkit_binding.h"
+#include "setup/userdb/usrvault.h"
 #include "setup/work_step.h"
 #include "setup_toolkit.h"
 
@@ -19,6 +20,23 @@ namespace {
 // Keeps MSDETSTF.dll in the import table: the toolkit expects it loaded with
 // the program, and the linker drops a DLL none of whose functions is named.
 [[maybe_unused]] UINT(WINAPI* volatile const DetectionLink)() = &UsDetectVersion;
+
+// Binds every usrvault ordinal the installer calls when the program loads, so
+// it does not start without the library or with one that lacks an ordinal.
+using LinkedFunction = void (*)();
+[[maybe_unused]] volatile const LinkedFunction UserVaultLinks[] = {
+    reinterpret_cast<LinkedFunction>(&UvReadDomain),
+    reinterpret_cast<LinkedFunction>(&UvWriteDomain),
+    reinterpret_cast<LinkedFunction>(&UvFindUser),
+    reinterpret_cast<LinkedFunction>(&UvReadOldUser),
+    reinterpret_cast<LinkedFunction>(&UvAddUser),
+    reinterpret_cast<LinkedFunction>(&UvCountAddresses),
+    reinterpret_cast<LinkedFunction>(&UvListOldUsers),
+    reinterpret_cast<LinkedFunction>(&UvListOldAliases),
+    reinterpret_cast<LinkedFunction>(&UvAddAlias),
+    reinterpret_cast<LinkedFunction>(&UvOpenDatabase),
+    reinterpret_cast<LinkedFunction>(&UvMarkInstallation),
+};
 
 constexpr DWORD VersionInfoSize = 148;
 constexpr const char* SetupCaption = "Postern Setup";

@@ -43,6 +43,8 @@ struct SetupSession {
     std::array<char, 256> AddressList{};
     std::array<char, 16> TypeDefault{};
     int UserDbOption = 1;
+    // How often the add-user wizard has asked whether to add a user this run.
+    int AddUserQuestions = 0;
     std::array<char, 160> LegacyIniPath{};
 
     // Set by the stop pass: 1 when the service was installed and accepted the

@@ -88,3 +88,15 @@ TEST(SetupPlatform, WindowsNt351AsksForTheUserDatabase) {
     EXPECT_TRUE(dist.LogContains("F351"));
     EXPECT_TRUE(dist.LogContains("Postern Server for Windows NT 3.51")) << "frame title";
 }
+
+// usrvault.dll is bound at load: without it the program never runs, so
+// nothing (not even the toolkit's run log) is started.
+TEST(SetupPlatform, TheInstallerDoesNotStartWithoutTheUserDatabaseLibrary) {
+    RemoveSuiteRegistry();
+    Distribution dist("no-usrvault");
+    ASSERT_TRUE(DeleteFileA(dist.Path("usrvault.dll").c_str()));
+    const std::string answers = dist.WriteAnswers("new.ini", "[Setup]\r\nMode=new\r\n");
+    const DWORD status = dist.Run("/answers \"" + answers + "\"");
+    EXPECT_EQ(status, 0xC0000135u) << "expected STATUS_DLL_NOT_FOUND";
+    EXPECT_EQ(GetFileAttributesA(dist.LogPath().c_str()), INVALID_FILE_ATTRIBUTES);
+}

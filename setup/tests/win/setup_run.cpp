@@ -12,7 +12,7 @@ namespace setup_test {
 namespace {
 
 constexpr const char* Programs[] = {"pstsetup.exe", "MSSHLSTF.dll", "MSCOMSTF.dll", "MSINSSTF.dll",
-                                    "MSUILSTF.dll", "MSDETSTF.dll", "mscuistf.dll"};
+                                    "MSUILSTF.dll", "MSDETSTF.dll", "mscuistf.dll", "usrvault.dll"};
 
 // A description file with the three sections the installer adds.
 constexpr const char* Description = "; test distribution\r\n"

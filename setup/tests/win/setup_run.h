@@ -18,8 +18,8 @@ struct DialogOutcome {
 };
 
 // A fresh distribution folder under the temporary folder: pstsetup.exe, the
-// toolkit DLLs, mscuistf.dll and pstsuite.inf. Removed with everything in it
-// when the object goes.
+// toolkit DLLs, mscuistf.dll, usrvault.dll and pstsuite.inf. Removed with
+// everything in it when the object goes.
 class Distribution {
   public:
     explicit Distribution(const std::string& name);

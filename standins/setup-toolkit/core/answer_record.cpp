@@ -1,5 +1,6 @@
 // /record: the answers a run was given, written after each one as an answer
-// file that /answers can replay ([Setup] keys of the dialogs' STFANSWER texts).
+// file that /answers can replay ([Setup] keys of the dialogs' STFANSWER texts,
+// and the users added through the installer's add-user wizard as [Users]).
 #include <windows.h>
 
 #include <array>
@@ -73,9 +74,35 @@ void RecordAnswer(const AnswerRule& rule) {
     WriteRecord();
 }
 
+bool Recording() {
+    return g_path[0] != '\0';
+}
+
+void RecordUser(const std::string& userId, const std::string& fullName,
+                const std::string& password) {
+    if (!Recording())
+        return;
+    // An entry splits at its first comma: a full name with one would come
+    // back as another name and password.
+    if (fullName.find(',') != std::string::npos) {
+        LogLine("record: %s is not recorded: its full name \"%s\" holds a comma, which a "
+                "[Users] entry cannot carry",
+                userId.c_str(), fullName.c_str());
+        return;
+    }
+    g_recorded.Add("Users", userId, fullName + "," + password);
+    if (!WriteRecord()) {
+        g_recorded.RemoveLast("Users");
+        WriteRecord();
+        return;
+    }
+    LogLine("record: [Users] %s", userId.c_str());
+}
+
 void StopRecord() {
     g_path[0] = '\0';
     g_recorded = AnswerFile{};
+    ResetWizardRecord();
 }
 
 } // namespace stf

@@ -261,13 +261,17 @@ extern "C" int WINAPI InitializeFrame(LPSTR commandLine) {
     if (g_frame == nullptr)
         return FailStart("cannot create the frame window");
     g_started = true;
+    // With /record the hooks also watch the installer's add-user wizard.
+    const bool watch = Recording();
+    if ((g_unattended || watch) && (!StartAnswerHook() || (watch && !StartObserverHooks()))) {
+        StopAnswerHook();
+        DestroyWindow(g_frame);
+        g_frame = nullptr;
+        g_started = false;
+        return FailStart(g_unattended ? "cannot set the hook that answers message boxes"
+                                      : "cannot set the hooks that watch the installer's dialogs");
+    }
     if (g_unattended) {
-        if (!StartAnswerHook()) {
-            DestroyWindow(g_frame);
-            g_frame = nullptr;
-            g_started = false;
-            return FailStart("cannot set the hook that answers message boxes");
-        }
         LogLine("frame started: unattended, answers from %s", options.answers.c_str());
     } else {
         ShowWindow(g_frame, SW_SHOW);
@@ -291,6 +295,7 @@ extern "C" void WINAPI TerminateFrame(void) {
     FreezeRunOutcome(); // closing the dialogs below is no new event of the run
     CloseAllDialogs();
     StopAnswerHook();
+    StopObserverHooks();
     if (g_frame != nullptr)
         DestroyWindow(g_frame);
     g_frame = nullptr;

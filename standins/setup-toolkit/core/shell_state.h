@@ -62,9 +62,14 @@ bool LoadAnswers(const char* path, std::string& error);
 const AnswerFile& Answers();
 void ResetUnattended();
 // Starts/stops the thread hook that answers message boxes and the installer's
-// own dialogs on the calling thread.
+// own dialogs on the calling thread (in unattended runs) and shows the
+// wizard's dialogs to the record.
 bool StartAnswerHook();
 void StopAnswerHook();
+// Starts/stops the hooks that see the commands the installer's dialogs get
+// (sent and posted), for the record.
+bool StartObserverHooks();
+void StopObserverHooks();
 
 struct DialogAnswer {
     const char* event = "CONTINUE";
@@ -85,8 +90,28 @@ int DefaultButton(UINT type);
 
 // ---- record of the answers given (answer_record.cpp) ----
 bool StartRecord(const char* path);
+bool Recording();
 // A dialog was answered Continue: remembers the answer its STFANSWER names.
 void RecordAnswer(const AnswerRule& rule);
+// The add-user wizard added a user: a [Users] entry "id=full name,password".
+void RecordUser(const std::string& userId, const std::string& fullName,
+                const std::string& password);
 void StopRecord();
+
+// ---- the installer's add-user wizard (wizard_answers.cpp) ----
+// Answers a dialog of the wizard from the [Users] entries; false when the
+// window is none of its dialogs.
+bool AnswerWizardDialog(HWND window);
+// A message box was answered: while an entry is entered, it refuses the entry.
+void NoteMessageBoxForEntry(const char* text);
+void ResetWizardAnswers();
+
+// ---- what an operator adds through the wizard, for /record (wizard_record.cpp) ----
+// Fed by the thread hooks: a top-level dialog activated, a command or close
+// request sent or posted to a window, a window about to be destroyed.
+void ObserveActivated(HWND window);
+void ObserveCommand(HWND window, UINT message, WPARAM wParam);
+void ObserveDestroyed(HWND window);
+void ResetWizardRecord();
 
 } // namespace stf

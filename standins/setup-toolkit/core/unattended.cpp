@@ -1,7 +1,8 @@
 // Unattended runs: the answer file, answering the toolkit's dialogs from it
 // (by their STFANSWER text and their procedure's kind), the quit path with its
-// reason, and the thread hook that answers message boxes (and, through the
-// same table, the installer's own dialogs).
+// reason, and the thread hooks: one answers message boxes and, through the
+// same table, the installer's own dialogs; with /record they also show the
+// installer's add-user wizard to the record.
 #include <windows.h>
 
 #include <array>
@@ -49,6 +50,8 @@ unsigned g_quitAsks = 0;
 bool g_quitting = false;
 std::array<char, 512> g_reason{};
 UniqueHook g_hook;
+UniqueHook g_callHook;    // messages sent to the thread's windows (record)
+UniqueHook g_messageHook; // messages posted to them (record)
 HWND g_lastAnswered = nullptr;
 HWND g_pending = nullptr; // activated, to be answered by AnswerPending
 
@@ -178,13 +181,16 @@ bool AnswerMessageBox(HWND window) {
     GetWindowTextA(textControl, text.data(), static_cast<int>(text.size()));
     const int button = DefaultButtonOf(window);
     LogMessageBox(caption.data(), text.data(), button, false);
+    NoteMessageBoxForEntry(text.data());
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
     return true;
 }
 
-// The installer's own dialogs get their answerers here, tried in order.
-constexpr std::array<WindowAnswerer, 1> kAnswerers = {AnswerMessageBox};
+// The installer's own dialogs get their answerers here, tried in order. The
+// wizard's dialogs come first: a dialog's unnumbered static text has the id
+// that marks a message box's text (0xFFFF).
+constexpr std::array<WindowAnswerer, 2> kAnswerers = {AnswerWizardDialog, AnswerMessageBox};
 
 void AnswerWindow(HWND window) {
     for (WindowAnswerer answerer : kAnswerers) {
@@ -208,12 +214,17 @@ void CALLBACK AnswerPending(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_DESTROYWND)
+        ObserveDestroyed(reinterpret_cast<HWND>(wParam));
     if (code == HCBT_ACTIVATE) {
         HWND window = reinterpret_cast<HWND>(wParam);
         std::array<char, 16> cls{};
         GetClassNameA(window, cls.data(), static_cast<int>(cls.size()));
-        if (window != g_lastAnswered && std::string_view(cls.data()) == "#32770" &&
-            (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0) {
+        const bool dialog = std::string_view(cls.data()) == "#32770" &&
+                            (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0;
+        if (dialog)
+            ObserveActivated(window);
+        if (dialog && Unattended() && window != g_lastAnswered) {
             g_lastAnswered = window;
             g_pending = window;
             if (SetTimer(nullptr, 0, 10, AnswerPending) == 0) {
@@ -222,6 +233,24 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
                 AnswerWindow(window);
             }
         }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK CallHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (call->message == WM_COMMAND || call->message == WM_CLOSE)
+            ObserveCommand(call->hwnd, call->message, call->wParam);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (msg->message == WM_COMMAND || msg->message == WM_CLOSE)
+            ObserveCommand(msg->hwnd, msg->message, msg->wParam);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -286,6 +315,7 @@ const AnswerFile& Answers() {
 }
 
 void ResetUnattended() {
+    ResetWizardAnswers();
     g_answers = AnswerFile{};
     g_askedCount = 0;
     g_afterRefused = false;
@@ -310,6 +340,21 @@ bool StartAnswerHook() {
 
 void StopAnswerHook() {
     g_hook.reset();
+}
+
+bool StartObserverHooks() {
+    g_callHook.reset(SetWindowsHookExA(WH_CALLWNDPROC, CallHook, nullptr, GetCurrentThreadId()));
+    g_messageHook.reset(
+        SetWindowsHookExA(WH_GETMESSAGE, MessageHook, nullptr, GetCurrentThreadId()));
+    if (g_callHook && g_messageHook)
+        return true;
+    StopObserverHooks();
+    return false;
+}
+
+void StopObserverHooks() {
+    g_callHook.reset();
+    g_messageHook.reset();
 }
 
 DialogAnswer AnswerDialog(UINT number, const char* procedure, const DialogAnswerRule& stfAnswer) {

@@ -150,6 +150,19 @@ void AnswerFile::Set(std::string_view section, std::string_view key, std::string
     s.entries.push_back(AnswerEntry{std::string(key), std::string(value)});
 }
 
+void AnswerFile::Add(std::string_view section, std::string_view key, std::string_view value) {
+    SectionFor(*this, section).entries.push_back(AnswerEntry{std::string(key), std::string(value)});
+}
+
+void AnswerFile::RemoveLast(std::string_view section) {
+    for (AnswerSection& s : sections) {
+        if (SameName(s.name, section) && !s.entries.empty()) {
+            s.entries.pop_back();
+            return;
+        }
+    }
+}
+
 bool ParseAnswerFile(std::string_view text, AnswerFile& file, std::string& error) {
     file.sections.clear();
     // A file saved as UTF-8 with a byte-order mark reads like any other.

@@ -30,6 +30,10 @@ struct AnswerFile {
     const AnswerEntry* Find(std::string_view section, std::string_view key) const;
     // Sets the first entry of key (or appends one), creating the section.
     void Set(std::string_view section, std::string_view key, std::string_view value);
+    // Appends an entry (a key may repeat, as in [Users]), creating the section.
+    void Add(std::string_view section, std::string_view key, std::string_view value);
+    // Removes the last entry of section, if it has one.
+    void RemoveLast(std::string_view section);
 };
 
 bool SameName(std::string_view a, std::string_view b); // ASCII case-insensitive

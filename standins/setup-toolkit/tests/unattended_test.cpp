@@ -256,3 +256,26 @@ TEST_F(Unattended, UnanswerableInstallerDialogIsCancelledAsAFailure) {
     EXPECT_TRUE(HasLine(Log(), "failed: unattended: no answer for dialog \"Convert database\"; "
                                "it is cancelled"));
 }
+
+// The add-user wizard's dialogs are known by their titles and controls: a
+// dialog with the title of the question but without its controls is not
+// taken for it.
+TEST_F(Unattended, ADialogWithTheWizardsTitleButNotItsControlsIsNotAnswered) {
+    Start("[Setup]\r\n[Users]\r\nalice=Alice Example,alice-pw\r\n");
+    struct Template {
+        DLGTEMPLATE head;
+        WORD menu, cls;
+        wchar_t title[12];
+    } form{};
+    form.head.style = WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME;
+    form.head.cx = 120;
+    form.head.cy = 40;
+    std::wstring title = L"Add a user?";
+    title.copy(form.title, title.size());
+    EXPECT_EQ(
+        DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &form.head, HwndFrame(), CancelOnly, 0),
+        IDCANCEL);
+    EXPECT_TRUE(HasLine(Log(), "failed: unattended: no answer for dialog \"Add a user?\"; "
+                               "it is cancelled"));
+    EXPECT_FALSE(HasLine(Log(), "installer dialog", true));
+}

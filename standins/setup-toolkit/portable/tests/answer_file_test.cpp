@@ -154,6 +154,29 @@ TEST(AnswerFileWrite, SetReplacesTheFirstEntryCaseInsensitively) {
     EXPECT_EQ(file.sections[0].entries[0].value, "remove");
 }
 
+TEST(AnswerFileWrite, AddAppendsEvenARepeatedKeyAndRemoveLastTakesItBack) {
+    AnswerFile file = Parsed("[Setup]\nMode=new\n");
+    file.Add("Users", "alice", "Alice,pw1");
+    file.Add("users", "bob", "Bob,pw2");
+    file.Add("Users", "alice", "Alice Again,pw3");
+    ASSERT_EQ(file.sections.size(), 2u);
+    const AnswerSection& users = file.sections[1];
+    EXPECT_EQ(users.name, "Users");
+    ASSERT_EQ(users.entries.size(), 3u);
+    EXPECT_EQ(users.entries[2].key, "alice");
+    EXPECT_EQ(users.entries[2].value, "Alice Again,pw3");
+    EXPECT_EQ(file.Find("Users", "alice")->value, "Alice,pw1");
+    file.RemoveLast("USERS");
+    ASSERT_EQ(users.entries.size(), 2u);
+    EXPECT_EQ(users.entries[1].key, "bob");
+    file.RemoveLast("Nowhere");
+    EXPECT_EQ(file.sections.size(), 2u);
+    std::string text;
+    std::string error;
+    ASSERT_TRUE(WriteAnswerFile(file, text, error)) << error;
+    EXPECT_EQ(text, "[Setup]\r\nMode=new\r\n\r\n[Users]\r\nalice=Alice,pw1\r\nbob=Bob,pw2\r\n");
+}
+
 TEST(AnswerFileWrite, RefusesWhatCannotReadBack) {
     const std::vector<std::pair<std::string, std::string>> badKeys = {
         {"", "v"}, {" lead", "v"}, {"a=b", "v"}, {";c", "v"}, {"[s", "v"}, {"k ;c", "v"}};
