@@ -1,0 +1,262 @@
+// The configuration writer; see server_config.h.
+#include "setup/config/server_config.h"
+
+#include "common/bounded_format.h"
+#include "common/suite_registry.h"
+#include "common/unique_handle.h"
+#include "setup/config/config_text.h"
+#include "setup/config/registry_text.h"
+#include "setup/config/service_control.h"
+#include "setup/setup_session.h"
+#include "setup/setup_trace.h"
+#include "setup/userdb/add_user_wizard.h"
+#include "setup/userdb/usrvault.h"
+#include "setup_toolkit.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// Sizes of the buffers a value is queried into to tell whether it is present:
+// a value whose data does not fit counts as absent and is replaced.
+constexpr DWORD InstDateRoom = 39;
+constexpr DWORD DirectoryRoom = 99;
+constexpr DWORD UsersDirRoom = 250;
+constexpr DWORD HostRoom = 245;
+constexpr DWORD LogHostRoom = 99;
+constexpr DWORD UserDatabaseRoom = 250;
+// A UserDatabase value longer than this means another component configured
+// SMTP, and its defaults are left alone.
+constexpr std::size_t UserDatabaseSmtpLimit = 8;
+constexpr int GateHostMinimum = 3;
+
+std::array<char, 300> SectionKey{};
+
+bool ValuePresent(HKEY key, const char* name, DWORD room) {
+    std::array<BYTE, 256> data{};
+    DWORD size = room;
+    return RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &size) == ERROR_SUCCESS;
+}
+
+// A text value with its terminating NUL counted in the data length.
+void SetText(HKEY key, const char* name, const char* text) {
+    const DWORD bytes = static_cast<DWORD>(std::strlen(text) + 1);
+    const LONG status =
+        RegSetValueExA(key, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+    if (status != ERROR_SUCCESS)
+        SetupTrace("value %s not written (error %ld)", name, status);
+}
+
+// A text value whose data length is the text's alone. The registry stores a
+// terminator whenever one follows the counted data in memory, so the text goes
+// through the wide call with the byte count of the text and a non-zero
+// character in place of its terminator.
+void SetTextWithoutNul(HKEY key, const char* name, const char* text) {
+    std::array<wchar_t, 64> wideName{};
+    std::array<wchar_t, 256> wideText{};
+    const int nameLength = MultiByteToWideChar(CP_ACP, 0, name, -1, wideName.data(),
+                                               static_cast<int>(wideName.size()));
+    const int textLength = MultiByteToWideChar(CP_ACP, 0, text, -1, wideText.data(),
+                                               static_cast<int>(wideText.size()));
+    if (nameLength == 0 || textLength == 0) {
+        SetupTrace("value %s not written: its text does not convert", name);
+        return;
+    }
+    wideText[static_cast<std::size_t>(textLength - 1)] = L'?';
+    const DWORD bytes = static_cast<DWORD>((textLength - 1) * sizeof(wchar_t));
+    const LONG status = RegSetValueExW(key, wideName.data(), 0, REG_EXPAND_SZ,
+                                       reinterpret_cast<const BYTE*>(wideText.data()), bytes);
+    if (status != ERROR_SUCCESS)
+        SetupTrace("value %s not written (error %ld)", name, status);
+}
+
+void SetDword(HKEY key, const char* name, DWORD value) {
+    const LONG status = RegSetValueExA(key, name, 0, REG_DWORD,
+                                       reinterpret_cast<const BYTE*>(&value), sizeof value);
+    if (status != ERROR_SUCCESS)
+        SetupTrace("value %s not written (error %ld)", name, status);
+}
+
+// A directory value written only when absent; its directory is then created
+// with its missing parents.
+void SetDirectoryIfAbsent(HKEY key, const char* name, DWORD room, const char* directory) {
+    if (ValuePresent(key, name, room))
+        return;
+    SetText(key, name, directory);
+    CreateDirectoryTree(directory);
+}
+
+void SetInstDateIfAbsent(HKEY key) {
+    if (ValuePresent(key, "InstDate", InstDateRoom))
+        return;
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    std::array<char, InstDateRoom> text{};
+    FormatInstDate({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute}, text);
+    SetText(key, "InstDate", text.data());
+}
+
+// True when UserDatabase holds more than 8 characters.
+bool OtherUserDatabaseConfigured(HKEY key) {
+    std::array<char, UserDatabaseRoom> text{};
+    return QueryRegistryText(key, "UserDatabase", text) &&
+           std::strlen(text.data()) > UserDatabaseSmtpLimit;
+}
+
+// GateHost or DefHost from the legacy INI's "_SMTP" section, when it gives 3
+// or more characters and the value is absent.
+void SetSmtpHostIfAbsent(HKEY key, const char* name, const char* iniKey) {
+    std::array<char, HostRoom> text{};
+    const DWORD length = GetPrivateProfileStringA("_SMTP", iniKey, "", text.data(), HostRoom,
+                                                  Session.LegacyIniPath.data());
+    if (length < GateHostMinimum || ValuePresent(key, name, HostRoom))
+        return;
+    SetTextWithoutNul(key, name, text.data());
+}
+
+// Step 3: the Global values in their order. Returns whether the SMTP defaults
+// are to be written.
+bool WriteGlobalValues(HKEY global, const char* topDir, const char* usersDir,
+                       const char* hostName) {
+    std::array<char, 200> path{};
+    SetText(global, "TopDir", topDir);
+    SetDword(global, "MultiFlag", 1);
+    SetInstDateIfAbsent(global);
+    postern::FormatText(path, "%s\\cfg", topDir);
+    SetDirectoryIfAbsent(global, "CfgDir", DirectoryRoom, path.data());
+    postern::FormatText(path, "%s\\spool", topDir);
+    SetDirectoryIfAbsent(global, "SpoolDir", DirectoryRoom, path.data());
+    SetDirectoryIfAbsent(global, "UsersDir", UsersDirRoom, usersDir);
+    SetText(global, "HostName", hostName);
+    const bool writeSmtpDefaults = !OtherUserDatabaseConfigured(global);
+    SetSmtpHostIfAbsent(global, "GateHost", "GATE");
+    SetSmtpHostIfAbsent(global, "DefHost", "DEFHOST");
+    if (!ValuePresent(global, "LogHost", LogHostRoom))
+        SetTextWithoutNul(global, "LogHost", "127.0.0.1");
+    postern::FormatText(path, "%s\\RELAYOUT.exe", topDir);
+    SetText(global, "SendName", path.data());
+    return writeSmtpDefaults;
+}
+
+// Step 4: the mail host's domain, with bit 0x10 telling whether it uses the
+// NT user database. The record is zeroed first so that no stale bytes of this
+// process's stack reach the library.
+void UpdateHostDomain(const char* hostName, bool newInstallation) {
+    DomainRecord domain{};
+    UvOpenDatabase();
+    if (UvReadDomain(&domain, hostName) == 0)
+        domain.DomainText[0] = '\0';
+    if (Session.UserDbOption == 0)
+        domain.Flags |= DomainFlagNtUserDatabase;
+    else if (newInstallation)
+        domain.Flags &= ~DomainFlagNtUserDatabase;
+    UvWriteDomain(&domain);
+}
+
+void WriteSmtpDefaults() {
+    WriteServiceDword("_smtp", "AcceptAny", 1);
+    WriteServiceDword("_smtp", "Direct", 1);
+    WriteServiceDword("_smtp", "SMTPFlags", 14);
+    WriteServiceDword("_smtp", "RemoteLists", 1);
+}
+
+void CreateOneLevel(const char* directory) {
+    if (!CreateDirectoryA(directory, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        SetupTrace("directory %s not created (error %lu)", directory, GetLastError());
+}
+
+} // namespace
+
+int ResolveSectionKey(const char* section) {
+    return static_cast<int>(SectionKeyPath(section, SectionKey));
+}
+
+const char* ResolvedSectionKey() {
+    return SectionKey.data();
+}
+
+int WriteServiceDword(const char* section, const char* valueName, unsigned long value) {
+    if (ResolveSectionKey(section) == 0)
+        return 0;
+    postern::UniqueHkey key;
+    const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SectionKey.data(), 0, nullptr, 0,
+                                        KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    if (status != ERROR_SUCCESS) {
+        SetupTrace("key %s not opened (error %ld)", SectionKey.data(), status);
+        return 0;
+    }
+    SetDword(key.get(), valueName, static_cast<DWORD>(value));
+    return 0;
+}
+
+int CreateDirectoryTree(const char* path) {
+    if (CreateDirectoryA(path, nullptr))
+        return 0;
+    std::array<char, MAX_PATH> parent{};
+    if (!postern::CopyText(parent, path))
+        return -1;
+    char* cut = std::strrchr(parent.data(), '\\');
+    if (cut == nullptr)
+        cut = std::strrchr(parent.data(), '/');
+    if (cut == nullptr)
+        return -1;
+    *cut = '\0';
+    CreateDirectoryTree(parent.data());
+    *cut = '\\';
+    return CreateDirectoryA(parent.data(), nullptr) ? 0 : -1;
+}
+
+void CopyFileInto(const char* directory, const char* fileName) {
+    std::array<char, 256> target{};
+    if (!postern::FormatText(target, "%s\\%s", directory, fileName)) {
+        SetupTrace("%s not copied: the path in %s is too long", fileName, directory);
+        return;
+    }
+    if (!CopyFileA(fileName, target.data(), FALSE))
+        SetupTrace("%s not copied to %s (error %lu)", fileName, target.data(), GetLastError());
+}
+
+int WriteServerConfiguration(const char* topDir, const char* usersDir, const char* hostName,
+                             int newInstallation) {
+    const bool fresh = newInstallation != 0;
+    CreateOneLevel(topDir);
+    CreateOneLevel(usersDir);
+
+    bool writeSmtpDefaults = true;
+    postern::UniqueHkey global;
+    const LONG status =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, global.put(), nullptr);
+    if (status != ERROR_SUCCESS) {
+        SetupTrace("key %s not created (error %ld)", postern::SuiteGlobalKey, status);
+        MessageBoxA(HwndFrame(), "Failed to create registry entries!", "Install Failed",
+                    MB_ICONSTOP | MB_OK);
+    } else {
+        writeSmtpDefaults = WriteGlobalValues(global.get(), topDir, usersDir, hostName);
+        global.reset();
+        UpdateHostDomain(hostName, fresh);
+    }
+
+    if (fresh) {
+        if (writeSmtpDefaults)
+            WriteSmtpDefaults();
+        InstallAndStartServices(topDir);
+    } else {
+        RestartSuiteServices(topDir);
+    }
+    StartTermsvcIfItRan();
+
+    std::array<char, 240> system{};
+    const UINT length = GetSystemDirectoryA(system.data(), static_cast<UINT>(system.size()));
+    if (length != 0 && length < system.size())
+        CopyFileInto(system.data(), "postern.cpl");
+
+    if (fresh && Session.UserDbOption == 1)
+        RunAddUserWizard(HwndFrame(), Session.Instance, hostName);
+    if (writeSmtpDefaults)
+        WriteSmtpDefaults();
+    return 1;
+}
