@@ -6,5 +6,5 @@
 
 #include "common/bounded_format.h"
 
-// Formats one trace line (at most 511 characters) and sends it.
+// Formats one trace line (cut to fit 511 characters with its prefix) and sends it.
 void SetupTrace(const char* format, ...) POSTERN_PRINTF(1, 2);
