@@ -10,6 +10,7 @@
 #include "setup/res/pstsetup_rc.h"
 #include "setup/setup_session.h"
 #include "setup/userdb/multi_domain.h"
+#include "setup_toolkit.h"
 
 #include <gtest/gtest.h>
 
@@ -289,4 +290,57 @@ TEST_F(Conversion, TheAliasesKeyStaysWhenNoAliasWasListed) {
         EXPECT_TRUE(KeyExists(Root + "\\_aliases")) << c.what;
         EXPECT_FALSE(KeyExists(Root + "\\dave")) << c.what;
     }
+}
+
+TEST_F(Conversion, UnattendedRunsAnswerTheWarningFromConvertDatabase) {
+    struct Case {
+        const char* answer; // the [Setup] line
+        int result;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"ConvertDatabase=yes", 1, "Convert Database (answer ConvertDatabase=yes)"},
+        {"ConvertDatabase=No", 0, "Cancel Installation (answer ConvertDatabase=No)"},
+        {"", 1, "Convert Database (default)"},
+        {"ConvertDatabase=maybe", 0, "Cancel Installation (quitting)"},
+    };
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string base =
+        std::string(temp) + "multi-domain-" + std::to_string(GetCurrentProcessId());
+    for (const Case& c : cases) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        OldInstallation(2);
+        std::ofstream(base + ".ini", std::ios::binary) << "[Setup]\r\n" << c.answer << "\r\n";
+        DeleteFileA((base + ".log").c_str());
+        const std::string line = "/log \"" + base + ".log\" /answers \"" + base + ".ini\"";
+        thread_ = std::make_unique<InstallerThread>([this, line] {
+            std::string commandLine = line;
+            if (InitializeFrame(commandLine.data()) <= 0)
+                return;
+            result_ = CheckMultiDomainUpgrade();
+            TerminateFrame();
+        });
+        ASSERT_TRUE(thread_->Join(30000)) << c.answer;
+        std::ostringstream log;
+        log << std::ifstream(base + ".log", std::ios::binary).rdbuf();
+        const auto count = [&](const std::string& text) {
+            std::size_t n = 0;
+            for (auto at = log.str().find(text); at != std::string::npos;
+                 at = log.str().find(text, at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(result_, c.result) << c.answer;
+        EXPECT_EQ(count(std::string("installer dialog \"WARNING! Please Read!\": ") + c.logged), 1u)
+            << log.str();
+        EXPECT_EQ(count("installer dialog \"Converting Users\": shown"), c.result == 1 ? 1u : 0u)
+            << log.str();
+        EXPECT_EQ(KeyExists(Root + "\\alice"), c.result == 0) << c.answer;
+        EXPECT_EQ(count("unattended run quits: answer ConvertDatabase=maybe is not one of yes, no"),
+                  c.result == 0 && c.answer[16] == 'm' ? 1u : 0u);
+        EXPECT_EQ(count("failed:"), 0u) << log.str();
+    }
+    DeleteFileA((base + ".ini").c_str());
+    DeleteFileA((base + ".log").c_str());
 }
