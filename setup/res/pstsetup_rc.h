@@ -10,3 +10,11 @@
 
 // DLG_ADDMORE: the question, replaced after the first showing.
 #define IDC_QUESTION 1015
+
+// DLG_MULTI1, the warning before an old single-domain user database is
+// converted: its text naming the host and the address count, set at start-up.
+#define IDC_DOMAIN_NOTICE 1003
+// DLG_CONVERTING: the progress line, the old entries and the converted users.
+#define IDC_PROGRESS_LINE 1003
+#define IDC_OLD_ENTRIES 1012
+#define IDC_CONVERTED_USERS 1013

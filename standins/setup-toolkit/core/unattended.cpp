@@ -1,12 +1,14 @@
 // Unattended runs: the answer file, answering the toolkit's dialogs from it
 // (by their STFANSWER text and their procedure's kind), the quit path with its
 // reason, and the thread hooks: one answers message boxes and, through the
-// same table, the installer's own dialogs; with /record they also show the
-// installer's add-user wizard to the record.
+// same table, the installer's own dialogs (the conversion warning, the
+// add-user wizard); with /record they also show the installer's add-user
+// wizard to the record.
 #include <windows.h>
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/unique_handle.h"
@@ -187,10 +189,84 @@ bool AnswerMessageBox(HWND window) {
     return true;
 }
 
+// The installer's warning before it converts an old single-domain user
+// database: known by its title and its two buttons and the text 1003.
+constexpr char kConversionWarning[] = "WARNING! Please Read!";
+constexpr int kConvertButton = 1;
+constexpr int kCancelInstallationButton = 2;
+// Its progress dialog, modeless: it works without a message loop and is left
+// alone.
+constexpr char kConversionProgress[] = "Converting Users";
+
+bool TitleIs(HWND window, const char* title) {
+    std::array<char, 64> text{};
+    GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+    return std::string_view(text.data()) == title;
+}
+
+bool HasControlOfClass(HWND window, int id, const char* cls) {
+    HWND control = GetDlgItem(window, id);
+    std::array<char, 16> name{};
+    return control != nullptr &&
+           GetClassNameA(control, name.data(), static_cast<int>(name.size())) > 0 &&
+           SameName(name.data(), cls);
+}
+
+bool IsConversionWarning(HWND window) {
+    return TitleIs(window, kConversionWarning) &&
+           HasControlOfClass(window, kConvertButton, "Button") &&
+           HasControlOfClass(window, kCancelInstallationButton, "Button") &&
+           HasControlOfClass(window, 1003, "Static");
+}
+
+bool IsConversionProgress(HWND window) {
+    return TitleIs(window, kConversionProgress) && HasControlOfClass(window, 1003, "Static") &&
+           HasControlOfClass(window, 1012, "ListBox") && HasControlOfClass(window, 1013, "ListBox");
+}
+
+const char* ConversionButtonName(int id) {
+    return id == kConvertButton ? "Convert Database" : "Cancel Installation";
+}
+
+// [Setup] ConvertDatabase: yes is "Convert Database", no is "Cancel
+// Installation", absent takes the dialog's default button. Another word ends
+// the run: the installation is cancelled here, so nothing is converted on a
+// guess, and the run quits with the reason.
+bool AnswerConversionWarning(HWND window) {
+    if (!IsConversionWarning(window))
+        return false;
+    const AnswerEntry* entry = g_answers.Find("Setup", "ConvertDatabase");
+    int button = kCancelInstallationButton;
+    std::string note;
+    if (entry == nullptr) {
+        button = DefaultButtonOf(window);
+        note = " (default)";
+    } else {
+        const std::string given = "ConvertDatabase=" + entry->value;
+        if (SameName(entry->value, "yes")) {
+            button = kConvertButton;
+            note = " (answer " + given + ")";
+        } else if (SameName(entry->value, "no")) {
+            note = " (answer " + given + ")";
+        } else {
+            if (!g_quitting)
+                StartQuit("answer " + given + " is not one of yes, no");
+            note = " (quitting)";
+        }
+    }
+    NoteDialogAnswered();
+    LogLine("installer dialog \"%s\": %s%s", kConversionWarning, ConversionButtonName(button),
+            note.c_str());
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
+    return true;
+}
+
 // The installer's own dialogs get their answerers here, tried in order. The
-// wizard's dialogs come first: a dialog's unnumbered static text has the id
-// that marks a message box's text (0xFFFF).
-constexpr std::array<WindowAnswerer, 2> kAnswerers = {AnswerWizardDialog, AnswerMessageBox};
+// installer's dialogs come first: a dialog's unnumbered static text has the
+// id that marks a message box's text (0xFFFF).
+constexpr std::array<WindowAnswerer, 3> kAnswerers = {AnswerConversionWarning, AnswerWizardDialog,
+                                                      AnswerMessageBox};
 
 void AnswerWindow(HWND window) {
     for (WindowAnswerer answerer : kAnswerers) {
@@ -226,6 +302,13 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
             ObserveActivated(window);
         if (dialog && Unattended() && window != g_lastAnswered) {
             g_lastAnswered = window;
+            // The progress dialog is noted when it appears: the installer
+            // destroys it before its thread takes a message again.
+            if (IsConversionProgress(window)) {
+                LogLine("installer dialog \"%s\": shown (left alone while it works)",
+                        kConversionProgress);
+                return CallNextHookEx(nullptr, code, wParam, lParam);
+            }
             g_pending = window;
             if (SetTimer(nullptr, 0, 10, AnswerPending) == 0) {
                 NoteFailure("unattended: no timer to answer dialog (error %lu)", GetLastError());

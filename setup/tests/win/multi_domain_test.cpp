@@ -1,0 +1,317 @@
+// The conversion of an old single-domain user database under Wine: the
+// warning on the installer's thread, driven by the test or answered by the
+// toolkit in unattended runs, and what the conversion leaves in the registry
+// and in the user database (usrvault.dll beside the test).
+#include "wizard_harness.h"
+
+#include "common/bounded_format.h"
+#include "common/suite_registry.h"
+#include "common/win_test_support.h"
+#include "setup/res/pstsetup_rc.h"
+#include "setup/setup_session.h"
+#include "setup/userdb/multi_domain.h"
+#include "setup_toolkit.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace wizard_test;
+
+namespace {
+
+const std::string Root = postern::SuiteRootKey;
+constexpr char Warning[] = "WARNING! Please Read!";
+
+void SetText(const std::string& key, const char* name, const std::string& text) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, text.c_str(),
+                    static_cast<DWORD>(text.size() + 1));
+}
+void SetNumber(const std::string& key, const char* name, DWORD value) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_DWORD, &value, sizeof value);
+}
+bool KeyExists(const std::string& key) {
+    postern::UniqueHkey handle;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, handle.put()) == 0;
+}
+std::string TextValue(const std::string& key, const char* name) {
+    char data[600] = "(none)";
+    DWORD size = sizeof data;
+    RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size);
+    return data;
+}
+// Every key and value below `key`, as text, to tell whether anything changed.
+std::string Tree(const std::string& key) {
+    postern::UniqueHkey handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, handle.put()) != ERROR_SUCCESS)
+        return "";
+    std::string text = "[" + key + "]\n";
+    for (DWORD i = 0;; ++i) {
+        char name[600];
+        BYTE data[2048];
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+        if (RegEnumValueA(handle.get(), i, name, &nameSize, nullptr, &type, data, &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        text += std::string(name) + "=" + std::to_string(type) + ":" +
+                std::string(reinterpret_cast<char*>(data), dataSize) + "\n";
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[600];
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(handle.get(), i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        text += Tree(key + "\\" + name);
+    }
+    return text;
+}
+
+class Conversion : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        postern::CopyText(Session.HostName, Domain);
+        Session.Instance = GetModuleHandleA(nullptr);
+    }
+    void TearDown() override {
+        thread_.reset();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+    }
+    // An installation before virtual domains, with its user database.
+    void OldInstallation(DWORD addresses) {
+        SetText(Root + "\\Global", "InstDate", "Mon Jan 06 10:00:00 1997");
+        SetNumber(postern::SuiteDomainsKey, "AddressCount", addresses);
+        OldUser("alice", "alice-pw");
+        OldUser("bob", "bob-pw");
+        SetNumber(Root + "\\bob", "Flags", 0x41);
+        SetText(Root + "\\bob", "FullName", "Bob Example");
+        OldUser("carol", "carol-pw");
+        SetText(Root + "\\carol", "FullName", std::string(70, 'c')); // not readable: stays
+        SetText(Root + "\\Global", "Password", "global-pw"); // the suite's key, never a user
+    }
+    void OldUser(const std::string& id, const char* password) {
+        SetText(Root + "\\" + id, "Password", password);
+    }
+    void OldAlias(const char* alias, const std::string& target) {
+        SetText(Root + "\\_aliases", alias, target);
+    }
+    std::string Alias(const char* alias) {
+        return TextValue(std::string(postern::SuiteDomainsKey) + "\\" + Domain + "\\Aliases",
+                         alias);
+    }
+    void Start() {
+        result_ = -5;
+        thread_ =
+            std::make_unique<InstallerThread>([this] { result_ = CheckMultiDomainUpgrade(); });
+    }
+    int Result() {
+        EXPECT_TRUE(thread_->Join()) << "CheckMultiDomainUpgrade did not return";
+        return result_;
+    }
+
+    std::unique_ptr<InstallerThread> thread_;
+    std::atomic<int> result_{-5};
+};
+
+} // namespace
+
+TEST_F(Conversion, WithoutAnOldInstallationNothingIsAsked) {
+    struct Case {
+        bool instDate;
+        bool multiFlag;
+    };
+    for (const Case c : {Case{true, true}, Case{false, false}, Case{false, true}}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        OldUser("alice", "alice-pw");
+        if (c.instDate)
+            SetText(Root + "\\Global", "InstDate", "Mon Jan 06 10:00:00 1997");
+        if (c.multiFlag)
+            SetNumber(Root + "\\Global", "MultiFlag", 1);
+        Start();
+        EXPECT_EQ(Result(), 1) << c.instDate << c.multiFlag;
+        EXPECT_TRUE(KeyExists(Root + "\\alice"));
+        EXPECT_FALSE(KeyExists(std::string(postern::SuiteDomainsKey) + "\\" + Domain));
+        EXPECT_TRUE(KeyExists(Root + "\\Global")) << "opened with creation";
+    }
+}
+
+TEST_F(Conversion, TheWarningCountsTheAddressesAndItsCancelChangesNothing) {
+    struct Case {
+        DWORD addresses;
+        const char* plural;
+        int close; // button 2, Escape or the close box
+    };
+    for (const Case c : {Case{0, "", IDCANCEL}, Case{1, "", VK_ESCAPE}, Case{2, "es", SC_CLOSE},
+                         Case{12, "es", IDCANCEL}}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        OldInstallation(c.addresses);
+        OldAlias("staff", "roster mylist");
+        const std::string before = Tree(Root);
+        Start();
+        HWND dialog = WaitForDialog(thread_->Id(), Warning);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(ItemText(dialog, IDOK), "Convert Database");
+        EXPECT_EQ(ItemText(dialog, IDCANCEL), "Cancel Installation");
+        EXPECT_EQ(SendMessageA(dialog, DM_GETDEFID, 0, 0), MAKELRESULT(IDOK, DC_HASDEFID));
+        RECT units{0, 0, 239, 171}, client{};
+        MapDialogRect(dialog, &units);
+        GetClientRect(dialog, &client);
+        EXPECT_TRUE(EqualRect(&units, &client));
+        EXPECT_EQ(ItemText(dialog, IDC_DOMAIN_NOTICE),
+                  "The first virtual domain of example.com will be created for the " +
+                      std::to_string(c.addresses) + " IP address" + c.plural +
+                      " assigned to this system from your existing user database.");
+        if (c.close == VK_ESCAPE)
+            Key(dialog, VK_ESCAPE);
+        else if (c.close == SC_CLOSE)
+            PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            Click(dialog, c.close);
+        EXPECT_EQ(Result(), 0) << c.addresses;
+        EXPECT_EQ(Tree(Root), before) << c.addresses;
+    }
+}
+
+TEST_F(Conversion, TheProgressDialogIsItsTemplate) {
+    postern::UniqueWindow progress(CreateDialogParamA(
+        GetModuleHandleA(nullptr), "DLG_CONVERTING", nullptr,
+        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0));
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(Text(progress.get()), "Converting Users");
+    EXPECT_EQ(ItemText(progress.get(), IDC_PROGRESS_LINE),
+              "Converting %u of %u users to the domain %s.");
+    for (const int id : {IDC_OLD_ENTRIES, IDC_CONVERTED_USERS}) {
+        // Sorted, and scrolled once the entries outgrow the list.
+        HWND list = GetDlgItem(progress.get(), id);
+        for (int i = 40; i > 0; --i)
+            SendMessageA(list, LB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>(("user" + std::to_string(100 + i)).c_str()));
+        std::array<char, 32> first{};
+        SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first.data()));
+        EXPECT_STREQ(first.data(), "user101");
+        const LONG style = GetWindowLongA(list, GWL_STYLE);
+        EXPECT_EQ(style & (LBS_SORT | LBS_NOTIFY | WS_VSCROLL), LBS_SORT | LBS_NOTIFY | WS_VSCROLL);
+    }
+}
+
+TEST_F(Conversion, ConvertDatabaseMovesTheOldUsersAndAliasesIntoTheHostsDomain) {
+    OldInstallation(1);
+    OldAlias("staff", "roster mylist");
+    OldAlias("prog", "|c:\\pst\\roster.exe   mylist");
+    OldAlias("alone", "roster");
+    OldAlias("mixed", "Roster mylist");
+    OldAlias("post", "alice@example.net");
+    // "roster " and the host take 19 of the 511 characters a target holds.
+    OldAlias("fits", "roster " + std::string(492, 'x'));
+    OldAlias("over", "roster " + std::string(493, 'x'));
+    Start();
+    HWND dialog = WaitForDialog(thread_->Id(), Warning);
+    ASSERT_NE(dialog, nullptr);
+    Click(dialog, IDOK);
+    ASSERT_EQ(Result(), 1);
+
+    EXPECT_EQ(StoredUserIds(), (std::vector<std::string>{"alice", "bob"}));
+    UserRecord user{};
+    ASSERT_TRUE(FindStoredUser("alice", user));
+    EXPECT_STREQ(user.Password.data(), "alice-pw");
+    EXPECT_EQ(user.Flags, 0x83u); // the old default 0x03 kept
+    ASSERT_TRUE(FindStoredUser("bob", user));
+    EXPECT_STREQ(user.FullName.data(), "Bob Example");
+    EXPECT_EQ(user.Flags, 0xC1u);
+    EXPECT_FALSE(KeyExists(Root + "\\alice"));
+    EXPECT_FALSE(KeyExists(Root + "\\bob"));
+    EXPECT_TRUE(KeyExists(Root + "\\carol")) << "not read, so not deleted";
+    EXPECT_EQ(TextValue(Root + "\\Global", "InstDate"), "Mon Jan 06 10:00:00 1997");
+    EXPECT_TRUE(KeyExists(std::string(postern::SuiteDomainsKey)));
+
+    EXPECT_EQ(Alias("staff"), "roster example.com mylist");
+    EXPECT_EQ(Alias("prog"), "|c:\\pst\\roster.exe example.com mylist");
+    EXPECT_EQ(Alias("alone"), "roster example.com");
+    EXPECT_EQ(Alias("mixed"), "Roster mylist");
+    EXPECT_EQ(Alias("post"), "alice@example.net");
+    EXPECT_EQ(Alias("fits"), "roster example.com " + std::string(492, 'x'));
+    EXPECT_EQ(Alias("over"), "roster " + std::string(493, 'x')) << "handed over unchanged";
+    EXPECT_FALSE(KeyExists(Root + "\\_aliases"));
+}
+
+TEST_F(Conversion, TheAliasesKeyStaysWhenNoAliasWasListed) {
+    OldInstallation(1);
+    struct Case {
+        const char* what;
+        bool numberValue; // a value the library cannot list fails the listing
+        int converted;    // the users left: alice and bob, then dave
+    };
+    for (const Case c : {Case{"empty", false, 3}, Case{"not listable", true, 1}}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, (Root + "\\_aliases").c_str());
+        postern::UniqueHkey aliases;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (Root + "\\_aliases").c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, aliases.put(), nullptr);
+        if (c.numberValue)
+            SetNumber(Root + "\\_aliases", "staff", 7);
+        OldUser("dave", "dave-pw");
+        EXPECT_EQ(ConvertUserDatabase(nullptr, GetModuleHandleA(nullptr)), c.converted) << c.what;
+        EXPECT_TRUE(KeyExists(Root + "\\_aliases")) << c.what;
+        EXPECT_FALSE(KeyExists(Root + "\\dave")) << c.what;
+    }
+}
+
+TEST_F(Conversion, UnattendedRunsAnswerTheWarningFromConvertDatabase) {
+    struct Case {
+        const char* answer; // the [Setup] line
+        int result;
+        const char* logged;
+        std::size_t quits; // the run quits with the reason
+    };
+    const Case cases[] = {
+        {"ConvertDatabase=yes", 1, "Convert Database (answer ConvertDatabase=yes)", 0},
+        {"ConvertDatabase=No", 0, "Cancel Installation (answer ConvertDatabase=No)", 0},
+        {"", 1, "Convert Database (default)", 0},
+        {"ConvertDatabase=maybe", 0, "Cancel Installation (quitting)", 1},
+    };
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string base =
+        std::string(temp) + "multi-domain-" + std::to_string(GetCurrentProcessId());
+    for (const Case& c : cases) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        OldInstallation(2);
+        std::ofstream(base + ".ini", std::ios::binary) << "[Setup]\r\n" << c.answer << "\r\n";
+        DeleteFileA((base + ".log").c_str());
+        const std::string line = "/log \"" + base + ".log\" /answers \"" + base + ".ini\"";
+        thread_ = std::make_unique<InstallerThread>([this, line] {
+            std::string commandLine = line;
+            if (InitializeFrame(commandLine.data()) <= 0)
+                return;
+            result_ = CheckMultiDomainUpgrade();
+            TerminateFrame();
+        });
+        ASSERT_TRUE(thread_->Join(30000)) << c.answer;
+        std::ostringstream read;
+        read << std::ifstream(base + ".log", std::ios::binary).rdbuf();
+        const std::string log = read.str();
+        const auto count = [&log](const std::string& text) {
+            std::size_t n = 0;
+            for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(result_, c.result) << c.answer;
+        EXPECT_EQ(count(std::string("installer dialog \"WARNING! Please Read!\": ") + c.logged), 1u)
+            << log;
+        EXPECT_EQ(count("installer dialog \"Converting Users\": shown"), c.result == 1 ? 1u : 0u)
+            << log;
+        EXPECT_EQ(KeyExists(Root + "\\alice"), c.result == 0) << c.answer;
+        EXPECT_EQ(count("unattended run quits: answer ConvertDatabase=maybe is not one of yes, no"),
+                  c.quits);
+        EXPECT_EQ(count("failed:"), 0u) << log;
+    }
+    DeleteFileA((base + ".ini").c_str());
+    DeleteFileA((base + ".log").c_str());
+}

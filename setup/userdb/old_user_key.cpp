@@ -1,0 +1,48 @@
+// Old users' keys (see old_user_key.h).
+#include "setup/userdb/old_user_key.h"
+
+#include "common/bounded_format.h"
+#include "common/suite_registry.h"
+
+#include <array>
+
+namespace {
+
+// Keys beside the old users that are never a user's: the suite's own and
+// the old aliases, which are converted after the users.
+constexpr std::array<std::string_view, 3> KeptKeys = {"Global", "Domains", "_aliases"};
+
+char FoldAZ(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameNameAZ(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAZ(a[i]) != FoldAZ(b[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool OldUserKeyPath(std::string_view userId, std::span<char> path) {
+    if (path.empty())
+        return false;
+    path[0] = '\0';
+    if (userId.empty() || userId.find('\\') != std::string_view::npos ||
+        userId.find('\0') != std::string_view::npos)
+        return false;
+    for (const std::string_view kept : KeptKeys) {
+        if (SameNameAZ(userId, kept))
+            return false;
+    }
+    if (!postern::FormatText(path, "%s\\%.*s", postern::SuiteRootKey,
+                             static_cast<int>(userId.size()), userId.data())) {
+        path[0] = '\0';
+        return false;
+    }
+    return true;
+}
