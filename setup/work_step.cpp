@@ -1,9 +1,16 @@
 // The work step (see work_step.h).
 #include "setup/work_step.h"
 
+#include "common/bounded_format.h"
+#include "common/unique_handle.h"
+#include "setup/config/hosts_file.h"
+#include "setup/config/server_config.h"
 #include "setup/dialog_event.h"
+#include "setup/removal.h"
 #include "setup/setup_session.h"
 #include "setup/toolkit_binding.h"
+#include "setup/userdb/multi_domain.h"
+#include "setup/userdb/usrvault.h"
 
 #include <array>
 
@@ -12,11 +19,73 @@ namespace {
 constexpr UINT CompletionDialog = 700;
 constexpr UINT NewInstallWorkDialog = 5006;
 constexpr UINT UpdateWorkDialog = 5007;
+constexpr UINT ConfigureWorkDialog = 5005;
 
 constexpr std::array<UINT, 4> Billboards = {5001, 5002, 5003, 5005};
 constexpr LONG BillboardTicks = 5;
 constexpr int GaugeX = 200;
 constexpr int GaugeY = 130;
+
+constexpr const char* ProgramGroup = "Postern";
+constexpr int ShowGroupCommand = 1;
+
+struct ProgramItem {
+    const char* caption;
+    const char* file;
+    bool onlyWhenPresent; // left out when the current directory lacks the file
+};
+
+constexpr std::array<ProgramItem, 9> ProgramItems = {{
+    {"Postern Client", "postern.exe", false},
+    {"Postern User Manager", "usermgr.exe", false},
+    {"Postern Monitor", "pstview.exe", false},
+    {"Postern List Server", "roster.exe", false},
+    {"Postern Documentation", "pstguide.wri", false},
+    {"Postern User Utility", "pstuser.exe", false},
+    {"Postern Release Notes", "pstsuite.txt", false},
+    {"Postern Pager Client", "pagedesk.exe", true},
+    {"Postern Fax Client", "teleprint.exe", true},
+}};
+
+// Shows a modeless work dialog of the dialog library; it stays up.
+void ShowWorkDialog(UINT number) {
+    std::array<char, WorkEventLimit + 1> event{};
+    RunDialog(DialogLibraryName, number, ModelessDlgProc, 0, nullptr, event, WorkEventLimit);
+}
+
+// The group "Postern" with its items; DestDir ends in a backslash, so each
+// command line has exactly one between directory and file.
+void CreateSuiteGroup() {
+    CreateProgramGroup(ProgramGroup, "", GroupOption);
+    ShowProgramGroup(ProgramGroup, ShowGroupCommand, GroupOption);
+    for (const ProgramItem& item : ProgramItems) {
+        if (item.onlyWhenPresent && !FileExists(item.file))
+            continue;
+        std::array<char, 2 * MAX_PATH> commandLine{};
+        if (postern::FormatText(commandLine, "%s%s", Session.DestDir.data(), item.file))
+            CreateProgramItem(ProgramGroup, item.caption, commandLine.data(), ItemOption);
+    }
+}
+
+void TellLibraryOfInstallation() {
+    std::array<char, 256> path{};
+    if (postern::FormatText(path, "%s\\reg_init", Session.TopDir.data()))
+        UvMarkInstallation(path.data());
+}
+
+// Copy, configuration, group, HOSTS: a new installation or an update.
+void InstallSuite() {
+    CopyFilesInCopyList();
+    ShowWorkDialog(ConfigureWorkDialog);
+    const HCURSOR previous = ShowWaitCursor();
+    WriteServerConfiguration(Session.TopDir.data(), Session.UsersDir.data(),
+                             Session.HostName.data(), Session.SetupMode == SetupModeNew ? 1 : 0);
+    CreateSuiteGroup();
+    AddHostsEntry(Session.HostName.data(), Session.AddressList.data());
+    RestoreCursor(previous);
+    TellLibraryOfInstallation();
+    CloseDialogs(1);
+}
 
 } // namespace
 
@@ -34,13 +103,17 @@ void PrepareCopy() {
 }
 
 void RunWorkStep() {
-    std::array<char, 17> event{};
-    const UINT workDialog =
-        Session.SetupMode == SetupModeNew ? NewInstallWorkDialog : UpdateWorkDialog;
-    RunDialog(DialogLibraryName, workDialog, ModelessDlgProc, 0, nullptr, event, WorkEventLimit);
+    ShowWorkDialog(Session.SetupMode == SetupModeNew ? NewInstallWorkDialog : UpdateWorkDialog);
+    ShutDownSuite();
     CloseDialogs(1);
-    if (Session.SetupMode == SetupModeRemove)
+    if (Session.SetupMode == SetupModeRemove) {
+        RemoveInstallation();
         return;
+    }
+    // Declining the conversion copies and configures nothing; what the
+    // shut-down stopped or deleted stays so.
+    if (CheckMultiDomainUpgrade())
+        InstallSuite();
     ShowCompletion();
 }
 
@@ -51,4 +124,11 @@ void ShowCompletion() {
                   event, EventLimit);
     } while (ClassifyDialogEvent(event.data()) != DialogEvent::Continue);
     CloseDialogs(1);
+}
+
+bool FileExists(const char* fileName) {
+    const postern::UniqueResource<postern::FileHandleTraits> file(
+        CreateFileA(fileName, GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
 }

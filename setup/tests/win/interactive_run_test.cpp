@@ -1,6 +1,7 @@
 // The installer's dialogs driven like an operator would: buttons pressed in the
 // real dialog windows of the running installer, the run log telling which
 // dialog answered what. A recorded run replays along the same path.
+#include "installed_suite.h"
 #include "setup_run.h"
 
 #include "common/win_test_support.h"
@@ -82,6 +83,21 @@ class Operator {
 
     HWND WaitingDialog() const { return setup_test::WaitingDialog(dist_, pid_); }
 
+    // Presses a button of the installer's own dialog with this title once it
+    // is up.
+    ::testing::AssertionResult PressInInstallerDialog(const char* title, int id) const {
+        HWND dialog = nullptr;
+        postern::WaitFor([&] {
+            dialog = FindWindowA("#32770", title);
+            return dialog != nullptr && IsWindowVisible(dialog);
+        });
+        if (dialog == nullptr)
+            return ::testing::AssertionFailure() << "no dialog \"" << title << "\"";
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        return ::testing::AssertionSuccess();
+    }
+
     // The frame: the visible top-level window of the run that is no dialog.
     HWND Frame() const {
         struct Search {
@@ -136,8 +152,7 @@ std::vector<std::string> Events(const Distribution& dist) {
 
 class InteractiveRun : public ::testing::Test {
   protected:
-    void SetUp() override { RemoveSuiteRegistry(); }
-    void TearDown() override { RemoveSuiteRegistry(); }
+    SuiteSandbox sandbox_{{"C:\\PSTREC"}};
 };
 
 } // namespace
@@ -160,14 +175,21 @@ TEST_F(InteractiveRun, BackAndExitFollowTheDialogTablesAndTheRecordReplays) {
         ASSERT_TRUE(op.Press(Continue)); // ...returns to the destination
         ASSERT_TRUE(op.Type("C:\\PSTREC"));
         ASSERT_TRUE(op.Press(Continue));
-        ASSERT_TRUE(op.Press(Continue)); // completion
+        // The configuration's add-user wizard: no user.
+        ASSERT_TRUE(op.PressInInstallerDialog("Add a user?", Continue));
+        // The completion dialog only goes on Continue.
+        ASSERT_TRUE(op.Press(Back));
+        ASSERT_TRUE(op.Press(CancelKey));
+        ASSERT_TRUE(op.Press(Exit));
+        ASSERT_TRUE(op.Press(Continue));
         ASSERT_TRUE(op.Ended());
         EXPECT_EQ(op.ExitStatus(), 0u);
     }
     EXPECT_EQ(Events(dist),
               (std::vector<std::string>{"100 CONTINUE", "800 CONTINUE", "801 BACK", "800 CONTINUE",
                                         "801 CONTINUE", "7801 CONTINUE", "300 EXIT", "200 CONTINUE",
-                                        "300 CONTINUE", "5006 CONTINUE", "700 CONTINUE"}));
+                                        "300 CONTINUE", "5006 CONTINUE", "5005 CONTINUE",
+                                        "700 BACK", "700 CANCEL", "700 EXIT", "700 CONTINUE"}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
 
     const std::string recorded = ReadWholeFile(record);
@@ -180,10 +202,10 @@ TEST_F(InteractiveRun, BackAndExitFollowTheDialogTablesAndTheRecordReplays) {
     const auto interactive = dist.Dialogs();
     DeleteFileA(dist.LogPath().c_str());
     EXPECT_EQ(dist.Run("/answers \"" + record + "\""), 0u);
-    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     const auto replayed = dist.Dialogs();
-    ASSERT_EQ(replayed.size(), 7u);
+    ASSERT_EQ(replayed.size(), 8u);
     EXPECT_NE(replayed[2].line.find("ButtonChecked=\"2\""), std::string::npos);
     EXPECT_NE(replayed[3].line.find("EditTextOut=\"mail.recorded.test\""), std::string::npos);
     EXPECT_NE(replayed[4].line.find("EditTextOut=\"C:\\PSTREC\""), std::string::npos);

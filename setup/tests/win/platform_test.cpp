@@ -1,5 +1,6 @@
 // The installer on systems it must refuse or treat as older Windows NT, made
 // with Wine's per-program Windows version.
+#include "installed_suite.h"
 #include "setup_run.h"
 
 #include "common/win_test_support.h"
@@ -76,13 +77,13 @@ TEST(SetupPlatform, OnlyWindowsNtIsAccepted) {
 }
 
 TEST(SetupPlatform, WindowsNt351AsksForTheUserDatabase) {
-    RemoveSuiteRegistry();
+    SuiteSandbox sandbox({"C:\\POSTERN"});
     ReportedVersion nt351("nt351");
     Distribution dist("nt351");
     const std::string answers =
         dist.WriteAnswers("new.ini", "[Setup]\r\nMode=new\r\nUserDatabase=nt\r\n");
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
-    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     // 3.51 takes the copy list's "F351" section.
     EXPECT_TRUE(dist.LogContains("F351"));

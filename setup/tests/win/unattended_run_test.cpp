@@ -1,8 +1,10 @@
 // The installer run from answer files: which dialogs it walks, in which order,
 // and how each run ends.
+#include "installed_suite.h"
 #include "setup_run.h"
 
 #include "common/suite_registry.h"
+#include "common/win_test_support.h"
 
 #include <algorithm>
 #include <fstream>
@@ -27,10 +29,10 @@ std::string OutcomeLine(const Distribution& dist, unsigned number) {
     return "";
 }
 
+// The work step installs for real: each case starts and ends without the suite.
 class UnattendedRun : public ::testing::Test {
   protected:
-    void SetUp() override { RemoveSuiteRegistry(); }
-    void TearDown() override { RemoveSuiteRegistry(); }
+    SuiteSandbox sandbox_{{"C:\\PSTNEW", "C:\\PSTNEW2", "C:\\OLDPOSTERN", "C:\\PSTREFUSED"}};
 };
 
 } // namespace
@@ -41,7 +43,7 @@ TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
         "new.ini", Answers("Mode=new\r\nUserDatabase=nt\r\nHostName=mail.example.com\r\n"
                            "Destination=C:\\PSTNEW\r\n"));
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
-    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     // Without an installation option 1 is preset and the others unavailable.
     EXPECT_TRUE(dist.LogContains("symbol RadioDefault=\"1\"\r\n"));
@@ -56,9 +58,9 @@ TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
     EXPECT_NE(OutcomeLine(dist, 801).find("ButtonChecked=\"1\""), std::string::npos);
     EXPECT_NE(OutcomeLine(dist, 7801).find("mail.example.com"), std::string::npos);
     EXPECT_NE(OutcomeLine(dist, 300).find("C:\\PSTNEW"), std::string::npos);
-    // The work step copied nothing and registered nothing: reading the
-    // defaults left the Global key, created empty.
-    EXPECT_EQ(GlobalValueCount(), 0);
+    // The description file lists no file, but the configuration is written.
+    EXPECT_TRUE(dist.LogContains("copy: the copy list is empty"));
+    EXPECT_EQ(TextValue(postern::SuiteGlobalKey, "TopDir"), "C:\\PSTNEW");
 }
 
 // A key that no dialog takes, or a user without a password, stops the run
@@ -93,7 +95,7 @@ TEST_F(UnattendedRun, UpdateIsProposedAndKeepsTheRegisteredValues) {
     // Only the mode is given: the host name and destination keep the proposals.
     const std::string answers = dist.WriteAnswers("update.ini", Answers("Mode=update\r\n"));
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
-    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 700}));
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     EXPECT_FALSE(dist.LogContains("OptionsGreyed"));
     EXPECT_TRUE(dist.LogContains("symbol RadioDefault=\"2\"\r\n"));
@@ -119,7 +121,7 @@ TEST_F(UnattendedRun, ANewInstallationOnAMachineWithOneCanStillBeChosen) {
     const std::string answers = dist.WriteAnswers(
         "new.ini", Answers("Mode=new\r\nUserDatabase=own\r\nDestination=C:\\PSTNEW2\\\r\n"));
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
-    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_NE(OutcomeLine(dist, 801).find("ButtonChecked=\"2\""), std::string::npos);
     EXPECT_TRUE(dist.LogContains(" to C:\\PSTNEW2\\ ("));
     // Without a registered host name the proposal is the TCP/IP one.
@@ -194,8 +196,10 @@ TEST_F(UnattendedRun, TheLongestTopDirectoryIsAccepted) {
     const std::string answers =
         dist.WriteAnswers("ok.ini", Answers("Mode=new\r\nDestination=" + longest + "\\\r\n"));
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
-    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
+    EXPECT_EQ(TextValue(postern::SuiteGlobalKey, "TopDir"), longest);
+    postern::RemoveTree(longest);
 }
 
 TEST_F(UnattendedRun, AMissingDescriptionFileEndsInTheFatalStop) {

@@ -1,0 +1,120 @@
+// Shut-down and removal (see removal.h).
+#include "setup/removal.h"
+
+#include "common/bounded_format.h"
+#include "common/suite_registry.h"
+#include "common/unique_handle.h"
+#include "setup/config/service_control.h"
+#include "setup/setup_session.h"
+#include "setup/toolkit_binding.h"
+#include "setup/userdb/usrvault.h"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// The delivery program's window classes, matched whole and case-sensitively.
+constexpr std::array<std::string_view, 2> DeliveryWindowClasses = {"RELAYWND", "RELAYOUT"};
+constexpr int ClassNameLimit = 127;
+constexpr UINT SystemDirectoryLimit = 240;
+// Subkey names are read into 256 bytes: the longest name the registry allows.
+constexpr DWORD SubkeyNameSize = 256;
+
+BOOL CALLBACK CloseIfDeliveryWindow(HWND window, LPARAM) {
+    std::array<char, ClassNameLimit + 1> className{};
+    const int length = GetClassNameA(window, className.data(), ClassNameLimit + 1);
+    if (length <= 0)
+        return TRUE;
+    const std::string_view name(className.data(), static_cast<std::size_t>(length));
+    for (const std::string_view deliveryClass : DeliveryWindowClasses) {
+        if (name == deliveryClass) {
+            SendMessageA(window, WM_CLOSE, 0, 0);
+            break;
+        }
+    }
+    return TRUE;
+}
+
+// Empties the open key `parent`, depth first. Each subkey is opened through
+// its parent's handle, so no full path is ever formed: trees of any depth and
+// name length are handled, and nothing outside the tree can be reached.
+//
+// After a subkey that cannot be emptied or deleted, the walk goes on with the
+// subkeys after it (each is tried once) and then reports the failure, so that
+// as little as possible is left for the operator to remove by hand.
+bool EmptyKey(HKEY parent) {
+    bool emptied = true;
+    DWORD index = 0; // subkeys before this one failed and stay
+    for (;;) {
+        std::array<char, SubkeyNameSize> name{};
+        if (RegEnumKeyA(parent, index, name.data(), SubkeyNameSize) != ERROR_SUCCESS)
+            break;
+        if (RegDeleteKeyA(parent, name.data()) == ERROR_SUCCESS)
+            continue;
+        postern::UniqueResource<postern::RegKeyTraits> child;
+        const bool childEmptied =
+            RegOpenKeyExA(parent, name.data(), 0, KEY_ALL_ACCESS, child.put()) == ERROR_SUCCESS &&
+            EmptyKey(child.get());
+        child.reset();
+        if (childEmptied && RegDeleteKeyA(parent, name.data()) == ERROR_SUCCESS)
+            continue;
+        emptied = false;
+        ++index;
+    }
+    return emptied;
+}
+
+void RemoveControlPanelApplet() {
+    std::array<char, SystemDirectoryLimit> systemDirectory{};
+    const UINT length = GetSystemDirectoryA(systemDirectory.data(), SystemDirectoryLimit);
+    if (length == 0 || length >= SystemDirectoryLimit)
+        return;
+    std::array<char, MAX_PATH> applet{};
+    if (!postern::FormatText(applet, "%s\\%s", systemDirectory.data(), "postern.cpl"))
+        return;
+    RemoveFile(applet.data(), RemoveOption);
+}
+
+void TellLibraryOfRemoval() {
+    std::array<char, 256> path{};
+    if (postern::FormatText(path, "%s\\reg_term", Session.TopDir.data()))
+        UvMarkInstallation(path.data());
+}
+
+} // namespace
+
+void CloseDeliveryWindows() {
+    EnumWindows(CloseIfDeliveryWindow, 0);
+}
+
+void ShutDownSuite() {
+    CloseDeliveryWindows();
+    StopSuiteServices();
+    if (Session.SetupMode == SetupModeNew || Session.SetupMode == SetupModeRemove)
+        DeleteSuiteServices();
+}
+
+int DeleteRegistryTree(const char* keyPath) {
+    postern::UniqueResource<postern::RegKeyTraits> key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+        return 0;
+    return EmptyKey(key.get()) ? 1 : 0;
+}
+
+void RemoveInstallation() {
+    RemoveControlPanelApplet();
+    TellLibraryOfRemoval();
+    if (!DeleteRegistryTree(postern::SuiteRootKey)) {
+        std::array<char, 160> text{};
+        postern::FormatText(text, "Failed to delete registry entries!\nManually remove\n%s",
+                            postern::SuiteRootKey);
+        MessageBoxA(nullptr, text.data(), "De-Install Failed", MB_ICONSTOP | MB_OK);
+    }
+    std::array<char, 256> text{};
+    postern::FormatText(text, "You must manually delete the files in the directory\n%s that "
+                              "belong to Postern",
+                        Session.TopDir.data());
+    MessageBoxA(nullptr, text.data(), "Manual Remove", MB_OK);
+}

@@ -1,0 +1,241 @@
+// What a real installation leaves, and the sandbox that removes it again.
+#include "installed_suite.h"
+
+#include "common/suite_registry.h"
+#include "common/unique_handle.h"
+#include "common/win_test_support.h"
+#include "setup_run.h"
+
+#include <shlobj.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace setup_test {
+namespace {
+
+constexpr char AdapterKey[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1\\Parameters\\TCPIP";
+constexpr char AdapterDevice[] = "\\Device\\PSTNET1";
+constexpr std::size_t UserFlagsOffset = 148;
+
+std::string SystemFolder() {
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return folder;
+}
+
+std::string HostsPath() {
+    return SystemFolder() + "\\drivers\\etc\\hosts";
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::optional<std::string> ReadValueBytes(const std::string& keyPath, const char* name,
+                                          DWORD* type = nullptr) {
+    postern::UniqueHkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::string bytes(size, '\0');
+    if (RegQueryValueExA(key.get(), name, nullptr, type, reinterpret_cast<BYTE*>(bytes.data()),
+                         &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    bytes.resize(size);
+    return bytes;
+}
+
+void WriteValueBytes(const std::string& keyPath, const char* name, DWORD type,
+                     const std::string& bytes) {
+    postern::UniqueHkey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+}
+
+void CopyTree(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    postern::UniqueFind find(FindFirstFileA((from + "\\*").c_str(), &found));
+    if (!find)
+        return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        else
+            CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+    } while (FindNextFileA(find.get(), &found));
+}
+
+// The key name the user-database library gives a domain or user id.
+std::string VaultKeyName(const std::string& name) {
+    std::string key;
+    for (const char c : name) {
+        if (c == '%')
+            key += "%25";
+        else if (c == '\\')
+            key += "%5C";
+        else
+            key += c;
+    }
+    return key;
+}
+
+std::string DomainKey(const std::string& domain) {
+    return std::string(postern::SuiteDomainsKey) + "\\" + VaultKeyName(domain);
+}
+
+} // namespace
+
+const std::vector<std::string> SuiteServiceNames = {"RELAYSVC", "DROPSVC",  "PLANSVC", "DIRSVC",
+                                                    "PASSSVC",  "WATCHSVC", "TERMSVC", "LOGSVC"};
+
+SuiteSandbox::SuiteSandbox(std::vector<std::string> installFolders)
+    : installFolders_(std::move(installFolders)), hosts_(ReadFileBytes(HostsPath())),
+      bind_(ReadValueBytes(postern::TcpipLinkageKey, "Bind")) {
+    Clear();
+    const std::string device = std::string(AdapterDevice) + '\0' + '\0';
+    WriteValueBytes(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ, device);
+    const std::string address = std::string(AdapterAddress) + '\0' + '\0';
+    WriteValueBytes(AdapterKey, "IPAddress", REG_MULTI_SZ, address);
+}
+
+SuiteSandbox::~SuiteSandbox() {
+    Clear();
+    if (hosts_)
+        WriteFileBytes(HostsPath(), *hosts_);
+    if (bind_)
+        WriteValueBytes(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ, *bind_);
+    else
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, postern::TcpipLinkageKey, "Bind");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\PSTNET1");
+}
+
+void SuiteSandbox::Clear() const {
+    for (const std::string& service : SuiteServiceNames)
+        RemoveService(service);
+    RemoveSuiteRegistry();
+    postern::RemoveTree(GroupFolder());
+    DeleteFileA(SystemApplet().c_str());
+    for (const std::string& folder : installFolders_)
+        postern::RemoveTree(folder);
+}
+
+void CopySuiteDistribution(const std::string& folder) {
+    std::string unixPath = POSTERN_DIST_DIR_UNIX;
+    for (char& c : unixPath)
+        c = c == '/' ? '\\' : c;
+    CopyTree("Z:" + unixPath, folder);
+}
+
+std::string HostsText() {
+    return ReadFileBytes(HostsPath()).value_or("");
+}
+
+std::string GroupFolder() {
+    char programs[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs)))
+        SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, programs);
+    return std::string(programs) + "\\Postern";
+}
+
+std::string SystemApplet() {
+    return SystemFolder() + "\\postern.cpl";
+}
+
+std::string ServiceImagePath(const std::string& name) {
+    const auto bytes =
+        ReadValueBytes(std::string(postern::ServicesKey) + "\\" + name, "ImagePath");
+    return bytes ? std::string(bytes->c_str()) : std::string();
+}
+
+bool ServiceRunning(const std::string& name) {
+    postern::UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    postern::UniqueScHandle service(
+        manager ? OpenServiceA(manager.get(), name.c_str(), SERVICE_QUERY_STATUS) : nullptr);
+    SERVICE_STATUS status{};
+    return service && QueryServiceStatus(service.get(), &status) &&
+           status.dwCurrentState == SERVICE_RUNNING;
+}
+
+void RemoveService(const std::string& name) {
+    postern::UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    postern::UniqueScHandle service(
+        manager ? OpenServiceA(manager.get(), name.c_str(), SERVICE_ALL_ACCESS) : nullptr);
+    if (!service)
+        return;
+    SERVICE_STATUS status{};
+    if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status))
+        postern::WaitFor(
+            [&] {
+                return QueryServiceStatus(service.get(), &status) &&
+                       status.dwCurrentState == SERVICE_STOPPED;
+            },
+            10000);
+    DeleteService(service.get());
+}
+
+bool KeyExists(const std::string& keyPath) {
+    postern::UniqueHkey key;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) ==
+           ERROR_SUCCESS;
+}
+
+std::vector<std::string> SubkeyNames(const std::string& keyPath) {
+    std::vector<std::string> names;
+    postern::UniqueHkey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS)
+        return names;
+    char name[256];
+    for (DWORD i = 0; RegEnumKeyA(key.get(), i, name, sizeof name) == ERROR_SUCCESS; ++i)
+        names.emplace_back(name);
+    return names;
+}
+
+std::string TextValue(const std::string& keyPath, const char* name) {
+    const auto bytes = ReadValueBytes(keyPath, name);
+    return bytes ? std::string(bytes->c_str()) : std::string();
+}
+
+void SetTextValue(const std::string& keyPath, const char* name, const std::string& text) {
+    WriteValueBytes(keyPath, name, REG_SZ, text + '\0');
+}
+
+std::optional<std::uint32_t> StoredUserFlags(const std::string& domain, const std::string& user) {
+    const auto record =
+        ReadValueBytes(DomainKey(domain) + "\\Users\\" + VaultKeyName(user), "Record");
+    if (!record || record->size() < UserFlagsOffset + 4)
+        return std::nullopt;
+    std::uint32_t flags = 0;
+    record->copy(reinterpret_cast<char*>(&flags), 4, UserFlagsOffset);
+    return flags;
+}
+
+std::optional<std::string> StoredAlias(const std::string& domain, const std::string& alias) {
+    const auto target = ReadValueBytes(DomainKey(domain) + "\\Aliases", alias.c_str());
+    if (!target)
+        return std::nullopt;
+    return std::string(target->c_str());
+}
+
+} // namespace setup_test

@@ -1,0 +1,67 @@
+// What a real installation leaves in the prefix, and putting the prefix back:
+// the tests that run the whole work step install, update and remove the suite
+// for real.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace setup_test {
+
+// The suite's service names, in the order of the service table.
+extern const std::vector<std::string> SuiteServiceNames;
+// The address the sandbox gives the machine's one network adapter.
+inline constexpr const char* AdapterAddress = "192.168.7.10";
+
+// For the length of a test: the machine has one TCP/IP adapter with
+// AdapterAddress, and nothing of the suite is installed. When the object goes,
+// the suite's services are stopped and deleted, its registry tree, program
+// group, applet and installation folders removed, HOSTS and the TCP/IP
+// values put back.
+class SuiteSandbox {
+  public:
+    explicit SuiteSandbox(std::vector<std::string> installFolders = {});
+    ~SuiteSandbox();
+    SuiteSandbox(const SuiteSandbox&) = delete;
+    SuiteSandbox& operator=(const SuiteSandbox&) = delete;
+
+  private:
+    void Clear() const;
+    std::vector<std::string> installFolders_;
+    std::optional<std::string> hosts_;
+    std::optional<std::string> bind_;
+};
+
+// Copies the build's distribution folder (every file the description file
+// lists, the real pstsuite.inf) into `folder`.
+void CopySuiteDistribution(const std::string& folder);
+
+// The HOSTS file's text.
+std::string HostsText();
+// The Start-menu folder of the program group "Postern".
+std::string GroupFolder();
+// The applet's place in the system directory.
+std::string SystemApplet();
+
+// A service's ImagePath, or "" when it is not registered.
+std::string ServiceImagePath(const std::string& name);
+bool ServiceRunning(const std::string& name);
+// Stops (waiting up to 10 s) and deletes a service.
+void RemoveService(const std::string& name);
+
+bool KeyExists(const std::string& keyPath);
+std::vector<std::string> SubkeyNames(const std::string& keyPath);
+std::string TextValue(const std::string& keyPath, const char* name);
+// Writes a REG_SZ value, creating the key.
+void SetTextValue(const std::string& keyPath, const char* name, const std::string& text);
+// The flags word of a user the user-database library stored in a domain, or
+// nothing when there is no such user.
+std::optional<std::uint32_t> StoredUserFlags(const std::string& domain, const std::string& user);
+// The target of an alias stored in a domain, or nothing.
+std::optional<std::string> StoredAlias(const std::string& domain, const std::string& alias);
+
+} // namespace setup_test

@@ -1,0 +1,341 @@
+// The whole work step, unattended, from the real distribution folder: a new
+// installation, an update over an earlier single-domain installation, a
+// declined conversion and a removal, each checked by what it left.
+#include "installed_suite.h"
+#include "setup_run.h"
+
+#include "common/suite_registry.h"
+#include "common/win_test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+using namespace setup_test;
+using Numbers = std::vector<unsigned>;
+
+namespace {
+
+constexpr char InstallDir[] = "C:\\Program Files\\Postern";
+constexpr char Host[] = "mail.example.com";
+const std::string Root = postern::SuiteRootKey;
+const std::string Global = postern::SuiteGlobalKey;
+
+std::string Installed(const std::string& file) {
+    return std::string(InstallDir) + "\\" + file;
+}
+
+bool FileThere(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The distribution folder as shipped, with the run's answer file.
+class SuiteRun {
+  public:
+    explicit SuiteRun(const std::string& name) : dist_(name) {
+        CopySuiteDistribution(dist_.Folder());
+    }
+    const Distribution& Dist() const { return dist_; }
+    void Run(const std::string& answers) const {
+        const std::string path = dist_.WriteAnswers("answers.ini", answers);
+        ASSERT_EQ(dist_.Run("/answers \"" + path + "\"", 120000), 0u);
+    }
+    // The user-database library's call log, beside the library the installer loaded.
+    std::string VaultLog() const { return ReadWholeFile(dist_.Path("usrvault.log")); }
+
+  private:
+    Distribution dist_;
+};
+
+std::string NewInstallation(const std::string& extra = "") {
+    return std::string("[Setup]\r\nMode=new\r\nUserDatabase=own\r\nHostName=") + Host +
+           "\r\nDestination=\"" + InstallDir + "\"\r\n" + extra;
+}
+
+class WorkStep : public ::testing::Test {
+  protected:
+    SuiteSandbox sandbox_{{InstallDir, "C:\\PSTOLD"}};
+};
+
+// Delivery-program windows and look-alikes on a thread of the test, which
+// notes for each WM_CLOSE whether LOGSVC was still running.
+class DeliveryWindows {
+  public:
+    static constexpr const char* Classes[] = {"RELAYWND", "RELAYOUT", "RELAYWNDX", "RELAY",
+                                              "RELAYWND"};
+
+    DeliveryWindows() {
+        thread_ = std::thread([this] { Run(); });
+        postern::WaitFor([this] { return ready_.load(); });
+    }
+    ~DeliveryWindows() {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    // Per window (in the order of Classes): closed, and LOGSVC running then.
+    std::vector<std::pair<bool, bool>> Closes() const {
+        std::vector<std::pair<bool, bool>> closes;
+        for (std::size_t i = 0; i < std::size(Classes); ++i)
+            closes.emplace_back(closed_[i].load(), logRunning_[i].load());
+        return closes;
+    }
+
+  private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+        auto* self = reinterpret_cast<DeliveryWindows*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (message == WM_CLOSE && self != nullptr) {
+            const auto index = reinterpret_cast<std::size_t>(GetPropA(window, "index")) - 1;
+            self->logRunning_[index] = ServiceRunning("LOGSVC");
+            self->closed_[index] = true;
+        }
+        return DefWindowProcA(window, message, w, l);
+    }
+
+    void Run() {
+        threadId_ = GetCurrentThreadId();
+        std::vector<HWND> windows;
+        for (std::size_t i = 0; i < std::size(Classes); ++i) {
+            const HINSTANCE module = GetModuleHandleA(nullptr);
+            WNDCLASSA windowClass{};
+            windowClass.lpfnWndProc = Procedure;
+            windowClass.hInstance = module;
+            windowClass.lpszClassName = Classes[i];
+            RegisterClassA(&windowClass); // the second RELAYWND reuses the class
+            HWND window = CreateWindowA(Classes[i], "delivery", WS_OVERLAPPED, 0, 0, 10, 10,
+                                        nullptr, nullptr, module, nullptr);
+            SetPropA(window, "index", reinterpret_cast<HANDLE>(i + 1));
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            windows.push_back(window);
+        }
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+        ready_ = true;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+        for (HWND window : windows)
+            if (IsWindow(window))
+                DestroyWindow(window);
+    }
+
+    std::thread thread_;
+    DWORD threadId_ = 0;
+    std::atomic<bool> ready_{false};
+    std::array<std::atomic<bool>, std::size(Classes)> closed_{};
+    std::array<std::atomic<bool>, std::size(Classes)> logRunning_{};
+};
+
+} // namespace
+
+TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
+    SuiteRun run("new-full");
+    // The pager client is in the current folder, the fax client is not.
+    std::ofstream(run.Dist().Path("pagedesk.exe")) << "MZ";
+    run.Run(NewInstallation("[Users]\r\nalice=Alice Example,alice-pw\r\n"
+                            "bob=Bob Example,bob-pw\r\n"));
+    const Distribution& dist = run.Dist();
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
+
+    for (const char* file : {"RELAYSVC.exe", "WatchSvc.exe", "usrvault.dll", "pstview.exe",
+                             "postern.cpl", "pstguide.wri", "readme.txt"})
+        EXPECT_TRUE(FileThere(Installed(file))) << file;
+    EXPECT_TRUE(FileThere(SystemApplet()));
+    EXPECT_EQ(TextValue(Global, "TopDir"), InstallDir);
+    EXPECT_EQ(TextValue(Global, "HostName"), Host);
+
+    for (const std::string& service : SuiteServiceNames) {
+        const std::string program = service == "WATCHSVC" ? "WatchSvc.exe" : service + ".exe";
+        EXPECT_EQ(ServiceImagePath(service),
+                  service == "TERMSVC" ? "" : "\"" + Installed(program) + "\"")
+            << service;
+        EXPECT_EQ(ServiceRunning(service), service == "LOGSVC" || service == "PASSSVC")
+            << service;
+    }
+    EXPECT_NE(HostsText().find(std::string(AdapterAddress) + " " + Host + "\r\n"),
+              std::string::npos)
+        << HostsText();
+
+    // Items 1 to 8, each with one backslash between folder and file.
+    const std::pair<const char*, const char*> items[] = {
+        {"Postern Client", "postern.exe"},          {"Postern User Manager", "usermgr.exe"},
+        {"Postern Monitor", "pstview.exe"},         {"Postern List Server", "roster.exe"},
+        {"Postern Documentation", "pstguide.wri"},  {"Postern User Utility", "pstuser.exe"},
+        {"Postern Release Notes", "pstsuite.txt"},  {"Postern Pager Client", "pagedesk.exe"}};
+    for (const auto& [caption, file] : items) {
+        const std::string link = GroupFolder() + "\\" + caption + ".lnk";
+        EXPECT_TRUE(FileThere(link)) << link;
+        EXPECT_TRUE(dist.LogContains(link + " -> " + Installed(file) + "\r\n")) << caption;
+    }
+    EXPECT_FALSE(FileThere(GroupFolder() + "\\Postern Fax Client.lnk"));
+
+    for (const char* user : {"alice", "bob"})
+        EXPECT_EQ(StoredUserFlags(Host, user), 0x80u) << user;
+    EXPECT_NE(run.VaultLog().find("521 MarkInstallation(\"C:\\Program Files\\Postern\\reg_init\")"),
+              std::string::npos)
+        << run.VaultLog();
+}
+
+TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
+    SuiteRun run("remove-full");
+    run.Run(NewInstallation());
+    ASSERT_EQ(run.Dist().LastLine(), "end: completed");
+    // TERMSVC registers itself when its program runs; no installation does.
+    ASSERT_EQ(postern::WaitFor([] { return ServiceRunning("LOGSVC"); }), true);
+    PROCESS_INFORMATION process{};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string command = "\"" + Installed("TERMSVC.exe") + "\" -installquiet";
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    ASSERT_NE(ServiceImagePath("TERMSVC"), "");
+    // A tree three levels deep, and a value stored in the suite's key itself.
+    SetTextValue(Root + "\\Deep\\Deeper\\Deepest", "Leaf", "1");
+    SetTextValue(Root + "\\Deep", "Branch", "1");
+    SetTextValue(Root, "Kept", "yes");
+    DeleteFileA(run.Dist().LogPath().c_str());
+
+    DeliveryWindows windows;
+    run.Run("[Setup]\r\nMode=remove\r\n");
+    const Distribution& dist = run.Dist();
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 5007}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+
+    // Exactly the windows of the two classes, each while the services ran.
+    const std::vector<std::pair<bool, bool>> closes = windows.Closes();
+    const std::vector<std::pair<bool, bool>> expected = {
+        {true, true}, {true, true}, {false, false}, {false, false}, {true, true}};
+    EXPECT_EQ(closes, expected);
+
+    for (const std::string& service : SuiteServiceNames)
+        EXPECT_EQ(ServiceImagePath(service).empty(), service != "TERMSVC") << service;
+    EXPECT_FALSE(FileThere(SystemApplet()));
+    EXPECT_TRUE(KeyExists(Root));
+    EXPECT_EQ(SubkeyNames(Root), std::vector<std::string>{});
+    EXPECT_EQ(TextValue(Root, "Kept"), "yes");
+    EXPECT_TRUE(FileThere(Installed("RELAYSVC.exe")));
+    EXPECT_TRUE(FileThere(GroupFolder() + "\\Postern Client.lnk"));
+    EXPECT_NE(run.VaultLog().find("521 MarkInstallation(\"C:\\Program Files\\Postern\\reg_term\")"),
+              std::string::npos);
+    EXPECT_TRUE(dist.LogContains("message box \"Manual Remove\": You must manually delete the "
+                                 "files in the directory\nC:\\Program Files\\Postern that belong "
+                                 "to Postern -> OK"));
+    EXPECT_FALSE(dist.LogContains("De-Install Failed"));
+}
+
+namespace {
+
+constexpr char OldDir[] = "C:\\PSTOLD";
+constexpr char OldHost[] = "mail.old.test";
+
+bool ValueExists(const std::string& keyPath, const char* name) {
+    return RegGetValueA(HKEY_LOCAL_MACHINE, keyPath.c_str(), name, RRF_RT_ANY, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS;
+}
+
+void SetDword(const std::string& keyPath, const char* name, DWORD value) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+// An installation of a release before virtual domains: InstDate without
+// MultiFlag, users as keys beside Global (Global itself holding a password,
+// as a user named "global" would), and, when asked for, aliases.
+void SeedSingleDomainInstallation(bool withAliases) {
+    SetTextValue(Global, "TopDir", OldDir);
+    SetTextValue(Global, "HostName", OldHost);
+    SetTextValue(Global, "InstDate", "19970301-1200");
+    SetTextValue(Global, "Password", "global-pw");
+    SetTextValue(Root + "\\carol", "Password", "carol-pw");
+    SetTextValue(Root + "\\carol", "FullName", "Carol Old");
+    SetDword(Root + "\\carol", "Flags", 0x05);
+    SetTextValue(Root + "\\dave", "Password", "dave-pw");
+    SetDword(postern::SuiteDomainsKey, "AddressCount", 2);
+    if (withAliases) {
+        SetTextValue(Root + "\\_aliases", "list1", "roster mylist");
+        SetTextValue(Root + "\\_aliases", "list2", "|c:\\pst\\roster.exe team");
+        SetTextValue(Root + "\\_aliases", "postmaster", "carol");
+    } else {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (Root + "\\_aliases").c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegCloseKey(key);
+    }
+}
+
+} // namespace
+
+TEST_F(WorkStep, AnUpdateConvertsTheSingleDomainDatabase) {
+    for (const bool withAliases : {true, false}) {
+        SCOPED_TRACE(withAliases ? "with aliases" : "without aliases");
+        RemoveSuiteRegistry();
+        SeedSingleDomainInstallation(withAliases);
+        SuiteRun run("update-convert");
+        run.Run("[Setup]\r\nMode=update\r\nConvertDatabase=yes\r\n");
+        const Distribution& dist = run.Dist();
+        EXPECT_EQ(dist.LastLine(), "end: completed");
+        EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 5005, 700}));
+        EXPECT_TRUE(dist.LogContains("installer dialog \"WARNING! Please Read!\": "));
+        EXPECT_TRUE(dist.LogContains("installer dialog \"Converting Users\": shown"));
+
+        // The users, flag 0x80 added to what they had; their old keys gone
+        // but Global's.
+        EXPECT_EQ(StoredUserFlags(OldHost, "carol"), 0x85u);
+        EXPECT_EQ(StoredUserFlags(OldHost, "dave"), 0x83u);
+        EXPECT_EQ(TextValue(Global, "Password"), "global-pw");
+        EXPECT_FALSE(KeyExists(Root + "\\carol"));
+        EXPECT_FALSE(KeyExists(Root + "\\dave"));
+        EXPECT_EQ(TextValue(Global, "InstDate").size(), 13u);
+        EXPECT_TRUE(ValueExists(Global, "MultiFlag"));
+        EXPECT_TRUE(FileThere(std::string(OldDir) + "\\RELAYSVC.exe"));
+
+        // Aliases moved, list-server targets given the domain; the old key
+        // goes only when aliases were listed.
+        EXPECT_EQ(KeyExists(Root + "\\_aliases"), !withAliases);
+        if (withAliases) {
+            EXPECT_EQ(StoredAlias(OldHost, "list1"), "roster mail.old.test mylist");
+            EXPECT_EQ(StoredAlias(OldHost, "list2"), "|c:\\pst\\roster.exe mail.old.test team");
+            EXPECT_EQ(StoredAlias(OldHost, "postmaster"), "carol");
+        }
+    }
+}
+
+TEST_F(WorkStep, DecliningTheConversionCopiesAndConfiguresNothing) {
+    SeedSingleDomainInstallation(true);
+    SuiteRun run("decline");
+    // The earlier installation's services, registered from their programs.
+    for (const char* program : {"RELAYSVC.exe", "LOGSVC.exe"}) {
+        PROCESS_INFORMATION process{};
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        std::string command = "\"" + run.Dist().Path(program) + "\" -installquiet";
+        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &process));
+        WaitForSingleObject(process.hProcess, 30000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    ASSERT_NE(ServiceImagePath("RELAYSVC"), "");
+
+    run.Run(NewInstallation("ConvertDatabase=no\r\n"));
+    const Distribution& dist = run.Dist();
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
+    EXPECT_EQ(ServiceImagePath("RELAYSVC"), "");
+    EXPECT_EQ(ServiceImagePath("LOGSVC"), "");
+    EXPECT_FALSE(FileThere(Installed("RELAYSVC.exe")));
+    EXPECT_FALSE(FileThere(SystemApplet()));
+    EXPECT_FALSE(FileThere(GroupFolder() + "\\Postern Client.lnk"));
+    EXPECT_EQ(TextValue(Global, "InstDate"), "19970301-1200");
+    EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
+    EXPECT_TRUE(KeyExists(Root + "\\carol"));
+    EXPECT_EQ(SubkeyNames(postern::SuiteDomainsKey), std::vector<std::string>{});
+}
