@@ -83,7 +83,7 @@ function(postern_copy_test_dlls target)
 endfunction()
 
 function(postern_add_wine_gtest target)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "GTEST_FILTER;TIMEOUT" "DLLS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "GTEST_FILTER;TIMEOUT;RESOURCE_LOCK" "DLLS")
     if(arg_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "postern_add_wine_gtest: unknown arguments ${arg_UNPARSED_ARGUMENTS}")
     endif()
@@ -92,6 +92,10 @@ function(postern_add_wine_gtest target)
     endif()
     if(NOT arg_TIMEOUT)
         set(arg_TIMEOUT 120)
+    endif()
+    set(lock_args)
+    if(arg_RESOURCE_LOCK)
+        set(lock_args RESOURCE_LOCK ${arg_RESOURCE_LOCK})
     endif()
     set(filter_args)
     if(arg_GTEST_FILTER)
@@ -104,7 +108,7 @@ function(postern_add_wine_gtest target)
         DISCOVERY_TIMEOUT 900
         TEST_PREFIX ${target}.
         ${filter_args}
-        PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${arg_TIMEOUT} LABELS wine)
+        PROPERTIES FIXTURES_REQUIRED wine TIMEOUT ${arg_TIMEOUT} LABELS wine ${lock_args})
 endfunction()
 
 function(postern_add_serial_peer_test name target gtest_filter)

@@ -2,13 +2,17 @@
 # Demonstrates the kit on this machine: builds everything, makes a fresh Wine
 # prefix under build/demo, and drives the deliverables against the stand-ins.
 #   - the installer from the distribution folder: an unattended new
-#     installation from an answer file (its run log), and an operator's tour of
-#     its dialogs (screenshots; shown live when DISPLAY is set)
-#   - an alphanumeric page and a numeric page through the modem simulator on COM1
-#   - the pager's send dialog (a screenshot; shown live when DISPLAY is set)
-#   - the suite's services and the monitor service registered and started, and
-#     pstview watching them (screenshots of the panel fresh and stale and of the
-#     debug log; shown live when DISPLAY is set)
+#     installation into C:\Program Files\Postern with two users, and what it
+#     left (registry tree, services and their image paths, HOSTS, the program
+#     group, the users, the run log's last line)
+#   - the installed monitor service and pstview watching the suite
+#     (screenshots of the panel fresh and stale and of the debug log)
+#   - an alphanumeric page and a numeric page with the installed pstpage.exe
+#     through the modem simulator on COM1, and the installed pager's send dialog
+#   - an unattended update, an operator's tour of the installer's dialogs
+#     (another update; screenshots), and finally an unattended removal, each
+#     with what it left
+# With DISPLAY set the windows are shown live instead of photographed.
 # Installs the Debian packages it needs first. Prints what happened and where the
 # pictures and logs are.
 set -euo pipefail
@@ -47,24 +51,31 @@ start_display() {
     echo "started Xvfb on $DISPLAY"
 }
 
-# The prefix with COM1 on the simulator's fixed link, and one persistent
-# wineserver for the whole demo.
+readonly INSTALL_DIR='C:\Program Files\Postern'
+readonly HOST=mail.example.com
+readonly ADDRESS=192.168.7.10
+
+# The prefix with COM1 on the simulator's fixed link, one persistent
+# wineserver for the whole demo, and the TCP/IP settings of a Windows NT
+# machine with one network adapter (the installer reads them for HOSTS).
 make_prefix() {
     wine_prefix_env "$DEMO"
     make_wine_prefix "$DEMO" "$DEMO/wineboot.log" 1 || exit 1
     wineserver -p >"$DEMO/wineserver.log" 2>&1
-    DIST=$WINEPREFIX/drive_c/POSTERN
-    mkdir -p "$DIST"
-    cp "$WIN/pager/pagelink.dll" "$WIN/pager/pstpage.exe" "$DIST/"
+    INSTALLED="$WINEPREFIX/drive_c/Program Files/Postern"
+    wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Linkage' /v Bind \
+        /t REG_MULTI_SZ /d '\Device\PSTNET1' /f >/dev/null 2>&1
+    wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\PSTNET1\Parameters\TCPIP' \
+        /v IPAddress /t REG_MULTI_SZ /d "$ADDRESS" /f >/dev/null 2>&1
 }
 
 show() { sed 's/^/    /' "$@"; }
 
 demo_alpha_page() {
-    say "alphanumeric page: pstpage alpha through the modem simulator (accept scenario)"
+    say "alphanumeric page: the installed pstpage alpha through the modem simulator (accept scenario)"
     start_modem "$DEMO/com1" "$DEMO" alpha accept
     local rc=0
-    wine 'C:\POSTERN\pstpage.exe' alpha --port 1 --phone 5551234 --pager 123 \
+    wine "$INSTALL_DIR\\pstpage.exe" alpha --port 1 --phone 5551234 --pager 123 \
         "Disk C: on mail1 is 95% full" | tr -d '\r' | sed 's/^/    /' || rc=$?
     stop_modem
     echo "  pstpage exit status: $rc"
@@ -73,10 +84,10 @@ demo_alpha_page() {
 }
 
 demo_numeric_page() {
-    say "numeric page: pstpage numeric through the modem simulator (numeric scenario)"
+    say "numeric page: the installed pstpage numeric through the modem simulator (numeric scenario)"
     start_modem "$DEMO/com1" "$DEMO" numeric numeric
     local rc=0
-    wine 'C:\POSTERN\pstpage.exe' numeric --port 1 --init ATE0 --wait 500 'ATDT%s,,,%s' \
+    wine "$INSTALL_DIR\\pstpage.exe" numeric --port 1 --init ATE0 --wait 500 'ATDT%s,,,%s' \
         5551234 '42#' | tr -d '\r' | sed 's/^/    /' || rc=$?
     stop_modem
     echo "  pstpage exit status: $rc"
@@ -89,7 +100,7 @@ demo_numeric_page() {
 window_id() { xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\"" 'index($0, t) {print $1; exit}'; }
 
 demo_send_dialog() {
-    say "the send dialog (CreateSendAlphaMessage)"
+    say "the installed pager's send dialog (CreateSendAlphaMessage)"
     # The dialog reads its settings from the "Pager" section of win.ini.
     cat >>"$WINEPREFIX/drive_c/windows/win.ini" <<'INI'
 
@@ -103,7 +114,7 @@ INI
     # The terminal's line is busy for the first two dials: the send lasts over
     # six seconds of redial pauses, long enough to watch the trace grow.
     start_modem "$DEMO/com1" "$DEMO" dialog busy-then-connect
-    wine rundll32 'C:\POSTERN\pagelink.dll,CreateSendAlphaMessage' &
+    wine rundll32 "$INSTALL_DIR\\pagelink.dll,CreateSendAlphaMessage" &
     local dialog_pid=$!
     wait_for_window "Alpha Pager Message"
     sleep 0.5
@@ -167,20 +178,92 @@ lay_out_distribution() {
 # The number of dialog lines ("shown" or outcomes) in the installer's log.
 log_count() { { tr -d '\r' <"$2"; } 2>/dev/null | grep -c "$1" || true; }
 
+# Runs the installer unattended from the distribution folder (the current
+# directory) with the answer file NAME.ini, and prints its dialogs and end.
+run_setup() {
+    local name=$1
+    sed -i 's/\r*$/\r/' "$DISTRIBUTION/$name.ini"
+    rm -f "$DISTRIBUTION/$name.log"
+    local started=$SECONDS
+    (cd "$DISTRIBUTION" && wine pstsetup.exe /answers "C:\\DIST\\$name.ini" /log "C:\\DIST\\$name.log")
+    echo "  pstsetup took $((SECONDS - started)) s; its run log C:\\DIST\\$name.log says:"
+    # A message box's text may go on over further lines without a time stamp.
+    tr -d '\r' <"$DISTRIBUTION/$name.log" | awk '
+        /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9] / { keep = /dialog [0-9]+ .*: |installer dialog|message box|end:/ }
+        keep' | show
+}
+
+# What the installation left in the prefix.
+report_installation() {
+    echo "  what it left:"
+    echo "    registry tree HKLM\\SOFTWARE\\Corvane\\Postern:"
+    if wine reg query 'HKLM\SOFTWARE\Corvane\Postern' >/dev/null 2>&1; then
+        local tree
+        tree=$({ wine reg query 'HKLM\SOFTWARE\Corvane\Postern' /s 2>/dev/null || true; } |
+            tr -d '\r' | sed -E 's/^(    [^ ]+ +REG_BINARY +)([0-9A-F]+)$/\1(binary record)/' |
+            sed -e '/^$/d' -e 's/^HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Postern$/  (the key itself)/' \
+                -e 's/^HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Postern/  [Postern]/')
+        echo "${tree:-(present, empty)}" | sed 's/^/      /'
+    else
+        echo "      (absent)"
+    fi
+    echo "    services (state, image path):"
+    local service state image
+    for service in RELAYSVC DROPSVC PLANSVC DIRSVC PASSSVC WATCHSVC TERMSVC LOGSVC; do
+        state=$({ wine sc query "$service" 2>/dev/null || true; } | tr -d '\r' | awk '/STATE/ {print $4}')
+        image=$({ wine reg query "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$service" /v ImagePath \
+            2>/dev/null || true; } | tr -d '\r' | sed -n 's/^ *ImagePath *REG_[A-Z_]* *//p')
+        printf '      %-9s %-8s %s\n' "$service" "${state:-absent}" "$image"
+    done
+    echo "    HOSTS lines for $HOST:"
+    local lines
+    lines=$(tr -d '\r' <"$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts" | grep -i "$HOST" || true)
+    echo "${lines:-(none)}" | sed 's/^/      /'
+    echo "    program group \"Postern\":"
+    local group="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Postern"
+    if [[ -d $group ]]; then
+        (cd "$group" && ls -1) | sed 's/^/      /'
+    else
+        echo "      (none)"
+    fi
+    echo "    users of $HOST:"
+    local users
+    users=$({ wine reg query "HKLM\\SOFTWARE\\Corvane\\Postern\\Domains\\$HOST\\Users" 2>/dev/null || true; } |
+        tr -d '\r' | sed -n 's/^.*\\Users\\//p')
+    echo "${users:-(none)}" | sed 's/^/      /'
+    echo "    postern.cpl in the system folder: $([[ -f $WINEPREFIX/drive_c/windows/system32/postern.cpl ]] && echo present || echo absent)"
+    echo "    installed files: $(find "$INSTALLED" -maxdepth 1 -type f 2>/dev/null | wc -l) in $INSTALL_DIR"
+}
+
 demo_setup_unattended() {
     say "the installer, unattended: a new installation from an answer file"
     lay_out_distribution
-    cat >"$DISTRIBUTION/new.ini" <<'INI'
+    cat >"$DISTRIBUTION/new.ini" <<INI
 [Setup]
 Mode=new                 ; new | update | remove
 UserDatabase=own         ; own | nt
-HostName=mail.example.com
-Destination=C:\POSTERN
+HostName=$HOST
+Destination="$INSTALL_DIR"
+[Users]
+alice=Alice Example,alice-pw
+bob=Bob Example,bob-pw
 INI
-    sed -i 's/$/\r/' "$DISTRIBUTION/new.ini"
-    (cd "$DISTRIBUTION" && wine pstsetup.exe /answers 'C:\DIST\new.ini' /log 'C:\DIST\setup.log')
-    echo "  pstsetup exit status: 0 always; its run log C:\DIST\setup.log says:"
-    tr -d '\r' <"$DISTRIBUTION/setup.log" | grep -E 'dialog [0-9]+ .*: |end:' | show
+    run_setup new
+    report_installation
+}
+
+demo_setup_update() {
+    say "the installer, unattended: an update of the installed suite"
+    printf '[Setup]\nMode=update\n' >"$DISTRIBUTION/update.ini"
+    run_setup update
+    report_installation
+}
+
+demo_setup_removal() {
+    say "the installer, unattended: the removal"
+    printf '[Setup]\nMode=remove\n' >"$DISTRIBUTION/remove.ini"
+    run_setup remove
+    report_installation
 }
 
 # Waits until the installer's log says a dialog waits for the operator
@@ -243,47 +326,35 @@ demo_setup_tour() {
     setup_step 2-installation-type alt+h
     setup_step 3-help Return
     setup_step 4-installation-type-again Return
-    setup_step 5-user-database alt+p Return
-    setup_step 6-host-name Return
-    setup_step 7-destination shift+Home BackSpace Return
-    setup_step 8-bad-directory Return
-    setup_step 9-destination-again 'type:C:\POSTERN' alt+x
-    setup_step 10-quit-confirmation Return
-    setup_step 11-destination-once-more Return
-    setup_step 12-completion Return
+    setup_step 5-host-name Return
+    setup_step 6-destination shift+Home BackSpace Return
+    setup_step 7-bad-directory Return
+    setup_step 8-destination-again 'type:C:\Program Files\Postern' alt+x
+    setup_step 9-quit-confirmation Return
+    setup_step 10-destination-once-more Return
+    setup_step 11-completion Return
     wait "$setup_pid" || true
     echo "  the tour's run log:"
     tr -d '\r' <"$TOUR_LOG" | grep -E 'dialog [0-9]+ .*: |end:' | show
 }
 
-readonly SUITE_PROGRAMS=(RELAYSVC DROPSVC PLANSVC DIRSVC PASSSVC LOGSVC TERMSVC WatchSvc)
-
 demo_monitor() {
-    say "the monitor: the suite's services, WatchSvc and pstview"
-    local program
-    for program in "${SUITE_PROGRAMS[@]}"; do
-        cp "$WIN/standins/services/$program.exe" "$DIST/"
-    done
-    cp "$WIN/monitor/pstview.exe" "$DIST/"
-    cp "$WIN/standins/applet/postern.cpl" "$WINEPREFIX/drive_c/windows/system32/"
-    # What the installer leaves for both programs: the top directory, and the
-    # poll period in the profile file "watchsvc.exe".
-    wine reg add 'HKLM\SOFTWARE\Corvane\Postern\Global' /v TopDir /t REG_EXPAND_SZ \
-        /d 'C:\POSTERN' /f >/dev/null 2>&1
+    say "the monitor: the installed suite's services and pstview"
+    # The profile file "watchsvc.exe" gives the poll period.
     printf '[options]\r\nPollTime=2\r\n' >"$WINEPREFIX/drive_c/windows/watchsvc.exe"
-    for program in "${SUITE_PROGRAMS[@]}"; do
-        wine "C:\\POSTERN\\$program.exe" -installquiet
+    # A new installation starts the Syslog and password servers; the operator
+    # starts the others and the monitor service.
+    local service
+    for service in RELAYSVC DROPSVC PLANSVC DIRSVC WATCHSVC; do
+        wine net start "$service" >/dev/null 2>&1 || echo "  could not start $service"
     done
-    for program in "${SUITE_PROGRAMS[@]}"; do
-        wine net start "${program^^}" >/dev/null 2>&1 || echo "  could not start ${program^^}"
-    done
-    echo "  registered and started: ${SUITE_PROGRAMS[*]^^}"
+    echo "  started RELAYSVC DROPSVC PLANSVC DIRSVC WATCHSVC beside LOGSVC and PASSSVC"
     for _ in $(seq 100); do
-        [[ -s $DIST/watchsvc.dat ]] && break
+        [[ -s $INSTALLED/watchsvc.dat ]] && break
         sleep 0.1
     done
-    echo "  WATCHSVC writes C:\\POSTERN\\watchsvc.dat ($(stat -c %s "$DIST/watchsvc.dat") bytes)"
-    wine 'C:\POSTERN\pstview.exe' &
+    echo "  WATCHSVC writes $INSTALL_DIR\\watchsvc.dat ($(stat -c %s "$INSTALLED/watchsvc.dat") bytes)"
+    wine "$INSTALL_DIR\\pstview.exe" &
     local pstview_pid=$!
     wait_for_window "WatchSvc Control Panel"
     sleep 3
@@ -309,6 +380,9 @@ demo_monitor() {
     else
         echo "  (the debug log did not open; no screenshot of it)"
     fi
+    wine taskkill /f /im pstview.exe >/dev/null 2>&1 || true
+    wait "$pstview_pid" 2>/dev/null || true
+    wine net start WATCHSVC >/dev/null 2>&1 || true
 }
 
 say "packages"
@@ -323,15 +397,18 @@ rm -rf "$DEMO"
 mkdir -p "$DEMO"
 start_display
 make_prefix
-echo "prefix ready; the kit's programs are in C:\\POSTERN"
+echo "prefix ready: one network adapter ($ADDRESS), no suite"
 
 demo_setup_unattended
-demo_setup_tour
+demo_monitor
 demo_alpha_page
 demo_numeric_page
 demo_send_dialog
-demo_monitor
+demo_setup_update
+demo_setup_tour
+demo_setup_removal
 
 say "done"
+echo "  run logs of the installer: $DISTRIBUTION/*.log (in the prefix: C:\\DIST)"
 echo "  logs of the modem simulator: $DEMO/*.log; pages received: $DEMO/*.record"
 echo "  pictures: $DEMO/*.png"

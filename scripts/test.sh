@@ -5,8 +5,11 @@
 # or any test fails.
 #
 # Environment: POSTERN_NATIVE_JOBS (default 2), POSTERN_FUZZ_JOBS (default 2) and
-# POSTERN_WIN64_JOBS (default 1) set how many tests CTest runs at once in each
-# build; POSTERN_FUZZ_SECONDS (default 15) how long each fuzzer runs.
+# POSTERN_WIN64_JOBS (default 2) set how many tests CTest runs at once in each
+# build; POSTERN_FUZZ_SECONDS (default 15) how long each fuzzer runs. The Wine
+# tests share one prefix: those that change what it shares or show windows
+# hold the lock postern_shared_prefix, the modem tests the lock com1, so the
+# modem conversations (mostly waiting) run beside the others.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -39,7 +42,7 @@ ctest --preset native -j "${POSTERN_NATIVE_JOBS:-2}" </dev/null || native_rc=$?
 say "tests: fuzz (short runs)"
 ctest --preset fuzz -j "${POSTERN_FUZZ_JOBS:-2}" </dev/null || fuzz_rc=$?
 say "tests: win64 (under Wine)"
-ctest --preset win64 -j "${POSTERN_WIN64_JOBS:-1}" </dev/null || win64_rc=$?
+ctest --preset win64 -j "${POSTERN_WIN64_JOBS:-2}" </dev/null || win64_rc=$?
 
 say "summary after $((SECONDS - start)) s"
 if [[ $native_rc -eq 0 ]]; then echo "native tests: passed"; else echo "native tests: FAILED"; fi
