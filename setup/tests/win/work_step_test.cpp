@@ -32,6 +32,21 @@ bool FileThere(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Runs a service program with "-installquiet", as the installer would.
+::testing::AssertionResult RegisterService(const std::string& program) {
+    PROCESS_INFORMATION process{};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string command = "\"" + program + "\" -installquiet";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return ::testing::AssertionFailure() << "cannot run " << command;
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return ::testing::AssertionSuccess();
+}
+
 // The distribution folder as shipped, with the run's answer file.
 class SuiteRun {
   public:
@@ -184,15 +199,7 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
     ASSERT_EQ(run.Dist().LastLine(), "end: completed");
     // TERMSVC registers itself when its program runs; no installation does.
     ASSERT_EQ(postern::WaitFor([] { return ServiceRunning("LOGSVC"); }), true);
-    PROCESS_INFORMATION process{};
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string command = "\"" + Installed("TERMSVC.exe") + "\" -installquiet";
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    ASSERT_TRUE(RegisterService(Installed("TERMSVC.exe")));
     ASSERT_NE(ServiceImagePath("TERMSVC"), "");
     // A tree three levels deep, and a value stored in the suite's key itself.
     SetTextValue(Root + "\\Deep\\Deeper\\Deepest", "Leaf", "1");
@@ -312,17 +319,8 @@ TEST_F(WorkStep, DecliningTheConversionCopiesAndConfiguresNothing) {
     SeedSingleDomainInstallation(true);
     SuiteRun run("decline");
     // The earlier installation's services, registered from their programs.
-    for (const char* program : {"RELAYSVC.exe", "LOGSVC.exe"}) {
-        PROCESS_INFORMATION process{};
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        std::string command = "\"" + run.Dist().Path(program) + "\" -installquiet";
-        ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process));
-        WaitForSingleObject(process.hProcess, 30000);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
+    for (const char* program : {"RELAYSVC.exe", "LOGSVC.exe"})
+        ASSERT_TRUE(RegisterService(run.Dist().Path(program)));
     ASSERT_NE(ServiceImagePath("RELAYSVC"), "");
 
     run.Run(NewInstallation("ConvertDatabase=no\r\n"));
