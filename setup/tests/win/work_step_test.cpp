@@ -1,15 +1,14 @@
 // The whole work step, unattended, from the real distribution folder: a new
 // installation, an update over an earlier single-domain installation, a
 // declined conversion and a removal, each checked by what it left.
+#include "delivery_windows.h"
 #include "installed_suite.h"
 #include "setup_run.h"
 
 #include "common/suite_registry.h"
 #include "common/win_test_support.h"
 
-#include <atomic>
 #include <fstream>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -75,72 +74,6 @@ class WorkStep : public ::testing::Test {
     SuiteSandbox sandbox_{{InstallDir, "C:\\PSTOLD"}};
 };
 
-// Delivery-program windows and look-alikes on a thread of the test, which
-// notes for each WM_CLOSE whether LOGSVC was still running.
-class DeliveryWindows {
-  public:
-    static constexpr const char* Classes[] = {"RELAYWND", "RELAYOUT", "RELAYWNDX", "RELAY",
-                                              "RELAYWND"};
-
-    DeliveryWindows() {
-        thread_ = std::thread([this] { Run(); });
-        postern::WaitFor([this] { return ready_.load(); });
-    }
-    ~DeliveryWindows() {
-        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    // Per window (in the order of Classes): closed, and LOGSVC running then.
-    std::vector<std::pair<bool, bool>> Closes() const {
-        std::vector<std::pair<bool, bool>> closes;
-        for (std::size_t i = 0; i < std::size(Classes); ++i)
-            closes.emplace_back(closed_[i].load(), logRunning_[i].load());
-        return closes;
-    }
-
-  private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-        auto* self = reinterpret_cast<DeliveryWindows*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (message == WM_CLOSE && self != nullptr) {
-            const auto index = reinterpret_cast<std::size_t>(GetPropA(window, "index")) - 1;
-            self->logRunning_[index] = ServiceRunning("LOGSVC");
-            self->closed_[index] = true;
-        }
-        return DefWindowProcA(window, message, w, l);
-    }
-
-    void Run() {
-        threadId_ = GetCurrentThreadId();
-        std::vector<HWND> windows;
-        for (std::size_t i = 0; i < std::size(Classes); ++i) {
-            const HINSTANCE module = GetModuleHandleA(nullptr);
-            WNDCLASSA windowClass{};
-            windowClass.lpfnWndProc = Procedure;
-            windowClass.hInstance = module;
-            windowClass.lpszClassName = Classes[i];
-            RegisterClassA(&windowClass); // the second RELAYWND reuses the class
-            HWND window = CreateWindowA(Classes[i], "delivery", WS_OVERLAPPED, 0, 0, 10, 10,
-                                        nullptr, nullptr, module, nullptr);
-            SetPropA(window, "index", reinterpret_cast<HANDLE>(i + 1));
-            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            windows.push_back(window);
-        }
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-        ready_ = true;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0)
-            DispatchMessageA(&message);
-        for (HWND window : windows)
-            if (IsWindow(window))
-                DestroyWindow(window);
-    }
-
-    std::thread thread_;
-    DWORD threadId_ = 0;
-    std::atomic<bool> ready_{false};
-    std::array<std::atomic<bool>, std::size(Classes)> closed_{};
-    std::array<std::atomic<bool>, std::size(Classes)> logRunning_{};
-};
 
 } // namespace
 
@@ -207,17 +140,18 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
     SetTextValue(Root, "Kept", "yes");
     DeleteFileA(run.Dist().LogPath().c_str());
 
-    DeliveryWindows windows;
+    // The delivery program's windows (two of one class) and look-alikes.
+    DeliveryWindows windows({"RELAYWND", "RELAYOUT", "RELAYWNDX", "RELAY", "RELAYWND"},
+                            [] { return ServiceRunning("LOGSVC"); });
     run.Run("[Setup]\r\nMode=remove\r\n");
     const Distribution& dist = run.Dist();
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 5007}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
 
     // Exactly the windows of the two classes, each while the services ran.
-    const std::vector<std::pair<bool, bool>> closes = windows.Closes();
-    const std::vector<std::pair<bool, bool>> expected = {
-        {true, true}, {true, true}, {false, false}, {false, false}, {true, true}};
-    EXPECT_EQ(closes, expected);
+    using Close = DeliveryWindows::Close;
+    EXPECT_EQ(windows.Closes(), (std::vector<Close>{{true, true}, {true, true}, {false, false},
+                                                    {false, false}, {true, true}}));
 
     for (const std::string& service : SuiteServiceNames)
         EXPECT_EQ(ServiceImagePath(service).empty(), service != "TERMSVC") << service;

@@ -1,5 +1,6 @@
 // Emptying the suite's registry tree on a removal.
 #include "config_test_support.h"
+#include "../delivery_windows.h"
 
 #include "common/suite_registry.h"
 #include "setup/removal.h"
@@ -73,4 +74,16 @@ TEST(RegistryTree, DeepLongTreesAreEmptiedAndNothingBesideThemIsTouched) {
     // Nothing to open: failure, and nothing made.
     EXPECT_EQ(DeleteRegistryTree((Root + "\\Missing").c_str()), 0);
     EXPECT_FALSE(KeyExists(Root + "\\Missing"));
+}
+
+// Only the exact class names, in their letter case, are the delivery
+// program's. (Class names that differ only in case share one name in the
+// system's table while both exist, so the look-alikes come without the real
+// ones; the walk itself is seen closing several windows in the work step's
+// removal test.)
+TEST(DeliveryWindowsClosed, OnlyTheExactClassNamesCount) {
+    setup_test::DeliveryWindows windows({"relaywnd", "RelayOut", "RELAYWND2", "XRELAYOUT"});
+    CloseDeliveryWindows();
+    for (const auto& close : windows.Closes())
+        EXPECT_FALSE(close.closed);
 }
