@@ -3,7 +3,8 @@
 # simulator under Wine and reports each page's wall time against the floor that
 # its mandated waits set; the monitor frontend's cost per poll and per dump and
 # its memory; the wall time of an unattended new installation, update and
-# removal by the installer; and the sizes of the deliverables.
+# removal by the installer; the sizes of the deliverables; and the time of the
+# last full test run (recorded by test.sh).
 #   POSTERN_BENCH_PAGES (default 3) pages of each kind.
 set -euo pipefail
 
@@ -220,3 +221,9 @@ for f in pager/pagelink.dll pager/pstpage.exe monitor/pstview.exe; do
 done
 echo "(target: pagelink.dll under 150 KB)"
 
+say "the whole test command (scripts/test.sh) on this machine"
+if [[ -f $ROOT/build/test-time.txt ]]; then
+    sed 's/^/    /' "$ROOT/build/test-time.txt"
+else
+    echo "scripts/test.sh has not been run yet (no build/test-time.txt)"
+fi
