@@ -2,7 +2,9 @@
 # Benchmarks: prints figures, never fails on them. Runs pages through the modem
 # simulator under Wine and reports each page's wall time against the floor that
 # its mandated waits set; the monitor frontend's cost per poll and per dump and
-# its memory; and the sizes of the deliverables.
+# its memory; the wall time of an unattended new installation, update and
+# removal by the installer; the sizes of the deliverables; and the time of the
+# last full test run (recorded by test.sh).
 #   POSTERN_BENCH_PAGES (default 3) pages of each kind.
 set -euo pipefail
 
@@ -12,6 +14,8 @@ ROOT=$PWD
 source scripts/lib/setup.sh
 # shellcheck source=lib/modem.sh
 source scripts/lib/modem.sh
+# shellcheck source=lib/wine_prefix.sh
+source scripts/lib/wine_prefix.sh
 
 PAGES=${POSTERN_BENCH_PAGES:-3}
 CONNECT_DELAY_MS=50
@@ -20,7 +24,161 @@ BENCH=$ROOT/build/bench
 WINE_DIR=$BENCH/wine
 WIN=$ROOT/build/win64
 
-harness() { bash scripts/wine-run.sh --wine-dir "$WINE_DIR" "$@"; }
+harness() { bash "$ROOT/scripts/wine-run.sh" --wine-dir "$WINE_DIR" "$@"; }
+
+# The environment of the harness's prefix and display, for plain wine in a
+# current directory of one's own (the harness's runner keeps the bench's).
+prefix_env() {
+    wine_prefix_env "$WINE_DIR"
+    DISPLAY=$(sed -n 's/^HARNESS_DISPLAY=//p' "$WINE_DIR/state.env")
+    export DISPLAY
+}
+prefix_wine() { (prefix_env && exec wine "$@"); }
+
+# ---- the installer
+
+C_DRIVE=$WINE_DIR/prefix/drive_c
+DIST=$C_DRIVE/DIST
+SUITE_SERVICES=(RELAYSVC DROPSVC PLANSVC DIRSVC PASSSVC WATCHSVC TERMSVC LOGSVC)
+SETUP_TIMEOUT_S=120
+
+# The suite's services registered in the prefix, one per line.
+suite_services_present() {
+    local name s
+    prefix_wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services' 2>/dev/null | tr -d '\r' |
+        sed 's/.*\\//' | while read -r name; do
+        for s in "${SUITE_SERVICES[@]}"; do
+            if [[ ${name^^} == "$s" ]]; then echo "$s"; fi
+        done
+    done
+}
+
+service_state() { # NAME: RUNNING, STOPPED, ...
+    prefix_wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4 }'
+}
+
+# Stops and deletes the suite's services and removes its folder, registry
+# tree, program group and applet: what an earlier installation left, so that
+# the new installation starts without the suite and the harness's clean-up
+# meets no running service.
+remove_suite() {
+    local s i present
+    mapfile -t present < <(suite_services_present)
+    for s in "${present[@]}"; do
+        if [[ $(service_state "$s") != STOPPED ]]; then
+            prefix_wine sc stop "$s" >/dev/null 2>&1 || true
+            for ((i = 0; i < 20; i++)); do
+                [[ $(service_state "$s") == STOPPED ]] && break
+                sleep 0.5
+            done
+        fi
+        prefix_wine sc delete "$s" >/dev/null 2>&1 || echo "cannot delete the service $s" >&2
+    done
+    prefix_wine reg delete 'HKLM\SOFTWARE\Corvane\Postern' /f >/dev/null 2>&1 || true
+    rm -rf "$C_DRIVE/Program Files/Postern" "$C_DRIVE/windows/system32/postern.cpl" \
+        "$C_DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/Postern"
+}
+
+# A prefix has no NT adapter settings; one bound adapter with an address lets
+# the installer write its HOSTS line.
+seed_network_identity() {
+    prefix_wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Linkage' /v Bind \
+        /t REG_MULTI_SZ /d '\Device\PSTNET1' /f >/dev/null
+    prefix_wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\PSTNET1\Parameters\TCPIP' \
+        /v IPAddress /t REG_MULTI_SZ /d 192.168.7.10 /f >/dev/null
+}
+
+write_answers() { # MODE: C:\DIST\MODE.ini, with CRLF line ends
+    cat >"$DIST/$1.ini" <<INI
+[Setup]
+Mode=$1
+UserDatabase=own
+HostName=mail.example.com
+Destination="C:\Program Files\Postern"
+[Users]
+alice=Alice Example,alice-pw
+INI
+    sed -i 's/$/\r/' "$DIST/$1.ini"
+}
+
+# run_setup MODE LABEL: one unattended run from C:\DIST; prints its wall time
+# and the run log's last line, or that it did not complete. Returns non-zero
+# when it did not.
+run_setup() {
+    local mode=$1 label=$2 log=$DIST/$1.log t0 t1 seconds last rc=0
+    write_answers "$mode"
+    rm -f "$log"
+    t0=$EPOCHREALTIME
+    (cd "$DIST" && prefix_env && exec timeout "$SETUP_TIMEOUT_S" \
+        wine pstsetup.exe /answers "C:\\DIST\\$mode.ini" /log "C:\\DIST\\$mode.log") \
+        >"$BENCH/setup-$mode.out" 2>&1 || rc=$?
+    t1=$EPOCHREALTIME
+    seconds=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", b - a }')
+    last=$(tr -d '\r' <"$log" 2>/dev/null | tail -n 1)
+    if [[ $rc -eq 0 && $last =~ ^[0-9:]+\ end:\ completed$ ]]; then
+        printf '%-18s %6s s   log: %s\n' "$label" "$seconds" "$last"
+        service_phases "$log"
+        return 0
+    fi
+    if [[ $rc -eq 124 ]]; then
+        printf '%-18s DID NOT COMPLETE: stopped after %s s\n' "$label" "$SETUP_TIMEOUT_S"
+    else
+        printf '%-18s DID NOT COMPLETE (after %s s; exit status %s)\n' "$label" "$seconds" "$rc"
+    fi
+    echo "    last log line: ${last:-(no run log)}; run log $log, output $BENCH/setup-$mode.out"
+    return 1
+}
+
+# A run log's first and last stamps, and how long the two phases that wait on
+# services took by the stamps (whole seconds, so each is +-1 s): the shut-down
+# (services stopped, and deleted unless updating, under the work dialog) and
+# the configuration (service programs registered and services started, under
+# the configuration dialog, up to the next logged step). A removal has no
+# configuration.
+service_phases() {
+    tr -d '\r' <"$1" | awk '
+        function secs(stamp, p) { split(stamp, p, ":"); return p[1] * 3600 + p[2] * 60 + p[3] }
+        $1 !~ /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9]$/ { next }
+        { now = secs($1); if (first == "") first = $1; last = $1 }
+        inConfig { config = now - configFrom; inConfig = 0 }
+        / dialog 500[67] [A-Za-z]*: / { shutFrom = now }
+        / dialogs closed: 500[67]$/ && shutFrom != "" { shut = now - shutFrom }
+        / dialog 5005 [A-Za-z]*: / { configFrom = now; inConfig = 1 }
+        END {
+            if (first == "") { print "    (no stamped line in the run log)"; exit }
+            printf "    run log %s to %s (%d s); by its stamps, waiting on services: shut-down %s s",
+                first, last, secs(last) - secs(first), shut == "" ? "?" : shut
+            if (config != "") printf ", configuration %s s", config
+            printf "\n"
+        }'
+}
+
+bench_setup() {
+    local s running=() registered=() new_ok=0
+    rm -rf "$DIST"
+    cp -r "$WIN/dist" "$DIST"
+    remove_suite
+    seed_network_identity
+    if run_setup new "new installation"; then
+        new_ok=1
+        mapfile -t registered < <(suite_services_present)
+        for s in "${registered[@]}"; do
+            [[ $(service_state "$s") == RUNNING ]] && running+=("$s")
+        done
+        echo "    services registered: ${registered[*]:-none}; running: ${running[*]:-none}"
+        echo "    HOSTS: $(tr -d '\r' <"$C_DRIVE/windows/system32/drivers/etc/hosts" | grep -m1 'mail\.example\.com' || echo '(no line for mail.example.com)')"
+    fi
+    echo "(target: a new installation under 10 s, most of it the service waits)"
+    if [[ $new_ok -eq 1 ]]; then
+        run_setup update "update" || true
+    else
+        echo "update             not run: the new installation did not complete"
+    fi
+    run_setup remove "removal" || true
+    mapfile -t registered < <(suite_services_present)
+    echo "    suite services left after the removal: ${registered[*]:-none}"
+    remove_suite
+}
 
 cleanup() {
     stop_modem
@@ -53,9 +211,19 @@ say "monitor frontend: one poll (read plus panel update), one dump, memory"
 harness "$WIN/monitor/monitor_bench.exe" 2000 10 || true
 echo "(targets: a poll under 0.2 ms, no CPU used between polls, a dump under 100 ms of wall time)"
 
+say "installer: unattended new installation, update and removal (pstsetup from C:\\DIST)"
+bench_setup
+
 say "binary sizes"
 for f in pager/pagelink.dll pager/pstpage.exe monitor/pstview.exe; do
     bytes=$(stat -c %s "$WIN/$f")
     printf '%-22s %8d bytes (%.1f KB)\n' "$(basename "$f")" "$bytes" "$(awk -v b="$bytes" 'BEGIN { print b / 1024 }')"
 done
 echo "(target: pagelink.dll under 150 KB)"
+
+say "the whole test command (scripts/test.sh) on this machine"
+if [[ -f $ROOT/build/test-time.txt ]]; then
+    sed 's/^/    /' "$ROOT/build/test-time.txt"
+else
+    echo "scripts/test.sh has not been run yet (no build/test-time.txt)"
+fi
