@@ -69,6 +69,8 @@ void WriteValueBytes(const std::string& keyPath, const char* name, DWORD type,
                    static_cast<DWORD>(bytes.size()));
 }
 
+// Copies a folder tree; links (reparse points) are not followed, so a link
+// back to a parent cannot make it endless.
 void CopyTree(const std::string& from, const std::string& to) {
     CreateDirectoryA(to.c_str(), nullptr);
     WIN32_FIND_DATAA found;
@@ -77,7 +79,7 @@ void CopyTree(const std::string& from, const std::string& to) {
         return;
     do {
         const std::string name = found.cFileName;
-        if (name == "." || name == "..")
+        if (name == "." || name == ".." || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             CopyTree(from + "\\" + name, to + "\\" + name);
@@ -140,11 +142,17 @@ void SuiteSandbox::Clear() const {
         postern::RemoveTree(folder);
 }
 
-void CopySuiteDistribution(const std::string& folder) {
+bool CopySuiteDistribution(const std::string& folder) {
     std::string unixPath = POSTERN_DIST_DIR_UNIX;
+    if (unixPath.empty() || unixPath[0] != '/')
+        return false;
     for (char& c : unixPath)
         c = c == '/' ? '\\' : c;
-    CopyTree("Z:" + unixPath, folder);
+    const std::string source = "Z:" + unixPath;
+    if (GetFileAttributesA((source + "\\pstsuite.inf").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    CopyTree(source, folder);
+    return true;
 }
 
 std::string HostsText() {

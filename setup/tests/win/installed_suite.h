@@ -37,8 +37,9 @@ class SuiteSandbox {
 };
 
 // Copies the build's distribution folder (every file the description file
-// lists, the real pstsuite.inf) into `folder`.
-void CopySuiteDistribution(const std::string& folder);
+// lists, the real pstsuite.inf) into `folder`; false, copying nothing, when
+// the build names no distribution folder with a description file.
+bool CopySuiteDistribution(const std::string& folder);
 
 // The HOSTS file's text.
 std::string HostsText();

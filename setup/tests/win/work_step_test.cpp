@@ -49,11 +49,11 @@ bool FileThere(const std::string& path) {
 // The distribution folder as shipped, with the run's answer file.
 class SuiteRun {
   public:
-    explicit SuiteRun(const std::string& name) : dist_(name) {
-        CopySuiteDistribution(dist_.Folder());
-    }
+    explicit SuiteRun(const std::string& name)
+        : dist_(name), copied_(CopySuiteDistribution(dist_.Folder())) {}
     const Distribution& Dist() const { return dist_; }
     void Run(const std::string& answers) const {
+        ASSERT_TRUE(copied_) << "no distribution folder to install from";
         const std::string path = dist_.WriteAnswers("answers.ini", answers);
         ASSERT_EQ(dist_.Run("/answers \"" + path + "\"", 120000), 0u);
     }
@@ -62,6 +62,7 @@ class SuiteRun {
 
   private:
     Distribution dist_;
+    bool copied_;
 };
 
 std::string NewInstallation(const std::string& extra = "") {
