@@ -20,23 +20,34 @@ postern::UniqueHkey CreateMachineKey(const char* path) {
     return key;
 }
 
+namespace {
+
+// The value's type and size, without its data: Read, Missing or Failed.
+ValueRead ProbeValue(HKEY key, const char* name, DWORD& type, DWORD& size) {
+    type = 0;
+    size = 0;
+    const LONG status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return ValueRead::Missing;
+    return status == ERROR_SUCCESS ? ValueRead::Read : ValueRead::Failed;
+}
+
+} // namespace
+
 ValueRead ReadTextValue(HKEY key, const char* name, std::span<char> out) {
     if (out.empty())
         return ValueRead::TooLong;
     out[0] = '\0';
     DWORD type = 0;
     DWORD size = 0;
-    LONG status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return ValueRead::Missing;
-    if (status != ERROR_SUCCESS)
-        return ValueRead::Failed;
+    if (const ValueRead probe = ProbeValue(key, name, type, size); probe != ValueRead::Read)
+        return probe;
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         return ValueRead::WrongType;
     // The stored bytes may or may not end in a NUL: read them all and end the
     // text at the first NUL or after the last byte.
     std::string data(size + 1, '\0');
-    status =
+    const LONG status =
         RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
     if (status != ERROR_SUCCESS)
         return ValueRead::Failed;
@@ -72,14 +83,11 @@ ValueRead ReadNumberValue(HKEY key, const char* name, DWORD& number) {
 ValueRead ReadRecordValue(HKEY key, const char* name, std::span<std::byte> out) {
     DWORD type = 0;
     DWORD size = 0;
-    LONG status = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return ValueRead::Missing;
-    if (status != ERROR_SUCCESS)
-        return ValueRead::Failed;
+    if (const ValueRead probe = ProbeValue(key, name, type, size); probe != ValueRead::Read)
+        return probe;
     if (type != REG_BINARY || size != out.size())
         return ValueRead::WrongType;
-    status =
+    const LONG status =
         RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(out.data()), &size);
     return status == ERROR_SUCCESS && size == out.size() ? ValueRead::Read : ValueRead::Failed;
 }

@@ -4,16 +4,16 @@
 #include "common/suite_registry.h"
 #include "common/unique_handle.h"
 #include "common/win_test_support.h"
+#include "config/config_test_support.h"
 #include "setup_run.h"
 
 #include <shlobj.h>
 
-#include <fstream>
-#include <sstream>
 
 namespace setup_test {
 namespace {
 
+constexpr char AdapterService[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1";
 constexpr char AdapterKey[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1\\Parameters\\TCPIP";
 constexpr char AdapterDevice[] = "\\Device\\PSTNET1";
 constexpr std::size_t UserFlagsOffset = 148;
@@ -26,20 +26,6 @@ std::string SystemFolder() {
 
 std::string HostsPath() {
     return SystemFolder() + "\\drivers\\etc\\hosts";
-}
-
-std::optional<std::string> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 std::optional<std::string> ReadValueBytes(const std::string& keyPath, const char* name,
@@ -57,16 +43,6 @@ std::optional<std::string> ReadValueBytes(const std::string& keyPath, const char
         return std::nullopt;
     bytes.resize(size);
     return bytes;
-}
-
-void WriteValueBytes(const std::string& keyPath, const char* name, DWORD type,
-                     const std::string& bytes) {
-    postern::UniqueHkey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, key.put(), nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
 }
 
 // Copies a folder tree; links (reparse points) are not followed, so a link
@@ -112,24 +88,19 @@ const std::vector<std::string> SuiteServiceNames = {"RELAYSVC", "DROPSVC",  "PLA
                                                     "PASSSVC",  "WATCHSVC", "TERMSVC", "LOGSVC"};
 
 SuiteSandbox::SuiteSandbox(std::vector<std::string> installFolders)
-    : installFolders_(std::move(installFolders)), hosts_(ReadFileBytes(HostsPath())),
-      bind_(ReadValueBytes(postern::TcpipLinkageKey, "Bind")) {
+    : installFolders_(std::move(installFolders)), hosts_(config_test::ReadBytes(HostsPath())),
+      bind_(postern::TcpipLinkageKey, "Bind"), adapter_(AdapterService) {
     Clear();
     const std::string device = std::string(AdapterDevice) + '\0' + '\0';
-    WriteValueBytes(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ, device);
+    config_test::SetValue(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ, device);
     const std::string address = std::string(AdapterAddress) + '\0' + '\0';
-    WriteValueBytes(AdapterKey, "IPAddress", REG_MULTI_SZ, address);
+    config_test::SetValue(AdapterKey, "IPAddress", REG_MULTI_SZ, address);
 }
 
 SuiteSandbox::~SuiteSandbox() {
     Clear();
     if (hosts_)
-        WriteFileBytes(HostsPath(), *hosts_);
-    if (bind_)
-        WriteValueBytes(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ, *bind_);
-    else
-        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, postern::TcpipLinkageKey, "Bind");
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\PSTNET1");
+        config_test::WriteBytes(HostsPath(), *hosts_);
 }
 
 void SuiteSandbox::Clear() const {
@@ -156,7 +127,7 @@ bool CopySuiteDistribution(const std::string& folder) {
 }
 
 std::string HostsText() {
-    return ReadFileBytes(HostsPath()).value_or("");
+    return config_test::ReadBytes(HostsPath()).value_or("");
 }
 
 std::string GroupFolder() {
@@ -202,12 +173,6 @@ void RemoveService(const std::string& name) {
     DeleteService(service.get());
 }
 
-bool KeyExists(const std::string& keyPath) {
-    postern::UniqueHkey key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) ==
-           ERROR_SUCCESS;
-}
-
 std::vector<std::string> SubkeyNames(const std::string& keyPath) {
     std::vector<std::string> names;
     postern::UniqueHkey key;
@@ -223,10 +188,6 @@ std::vector<std::string> SubkeyNames(const std::string& keyPath) {
 std::string TextValue(const std::string& keyPath, const char* name) {
     const auto bytes = ReadValueBytes(keyPath, name);
     return bytes ? std::string(bytes->c_str()) : std::string();
-}
-
-void SetTextValue(const std::string& keyPath, const char* name, const std::string& text) {
-    WriteValueBytes(keyPath, name, REG_SZ, text + '\0');
 }
 
 std::optional<std::uint32_t> StoredUserFlags(const std::string& domain, const std::string& user) {

@@ -3,6 +3,8 @@
 // for real.
 #pragma once
 
+#include "config/config_test_support.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -33,7 +35,8 @@ class SuiteSandbox {
     void Clear() const;
     std::vector<std::string> installFolders_;
     std::optional<std::string> hosts_;
-    std::optional<std::string> bind_;
+    config_test::SavedValue bind_;   // the TCP/IP binding, put back last
+    config_test::ScratchKey adapter_; // the adapter's key, removed at the end
 };
 
 // Copies the build's distribution folder (every file the description file
@@ -54,11 +57,8 @@ bool ServiceRunning(const std::string& name);
 // Stops (waiting up to 10 s) and deletes a service.
 void RemoveService(const std::string& name);
 
-bool KeyExists(const std::string& keyPath);
 std::vector<std::string> SubkeyNames(const std::string& keyPath);
 std::string TextValue(const std::string& keyPath, const char* name);
-// Writes a REG_SZ value, creating the key.
-void SetTextValue(const std::string& keyPath, const char* name, const std::string& text);
 // The flags word of a user the user-database library stored in a domain, or
 // nothing when there is no such user.
 std::optional<std::uint32_t> StoredUserFlags(const std::string& domain, const std::string& user);

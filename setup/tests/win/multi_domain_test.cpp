@@ -2,6 +2,7 @@
 // warning on the installer's thread, driven by the test or answered by the
 // toolkit in unattended runs, and what the conversion leaves in the registry
 // and in the user database (usrvault.dll beside the test).
+#include "config/config_test_support.h"
 #include "wizard_harness.h"
 
 #include "common/bounded_format.h"
@@ -23,22 +24,16 @@
 #include <vector>
 
 using namespace wizard_test;
+using config_test::KeyExists;
+using config_test::SetText;
 
 namespace {
 
 const std::string Root = postern::SuiteRootKey;
 constexpr char Warning[] = "WARNING! Please Read!";
 
-void SetText(const std::string& key, const char* name, const std::string& text) {
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, text.c_str(),
-                    static_cast<DWORD>(text.size() + 1));
-}
 void SetNumber(const std::string& key, const char* name, DWORD value) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_DWORD, &value, sizeof value);
-}
-bool KeyExists(const std::string& key) {
-    postern::UniqueHkey handle;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, handle.put()) == 0;
 }
 std::string TextValue(const std::string& key, const char* name) {
     char data[600] = "(none)";

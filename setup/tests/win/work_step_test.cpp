@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 using namespace setup_test;
+using config_test::KeyExists;
+using config_test::SetText;
 using Numbers = std::vector<unsigned>;
 
 namespace {
@@ -136,9 +138,9 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
     ASSERT_TRUE(RegisterService(Installed("TERMSVC.exe")));
     ASSERT_NE(ServiceImagePath("TERMSVC"), "");
     // A tree three levels deep, and a value stored in the suite's key itself.
-    SetTextValue(Root + "\\Deep\\Deeper\\Deepest", "Leaf", "1");
-    SetTextValue(Root + "\\Deep", "Branch", "1");
-    SetTextValue(Root, "Kept", "yes");
+    SetText(Root + "\\Deep\\Deeper\\Deepest", "Leaf", "1");
+    SetText(Root + "\\Deep", "Branch", "1");
+    SetText(Root, "Kept", "yes");
     DeleteFileA(run.Dist().LogPath().c_str());
 
     // The delivery program's windows (two of one class) and look-alikes.
@@ -181,30 +183,27 @@ bool ValueExists(const std::string& keyPath, const char* name) {
 }
 
 void SetDword(const std::string& keyPath, const char* name, DWORD value) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &key, nullptr);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
+    config_test::SetValue(keyPath, name, REG_DWORD,
+                          std::string(reinterpret_cast<const char*>(&value), sizeof value));
 }
 
 // An installation of a release before virtual domains: InstDate without
 // MultiFlag, users as keys beside Global (Global itself holding a password,
 // as a user named "global" would), and, when asked for, aliases.
 void SeedSingleDomainInstallation(bool withAliases) {
-    SetTextValue(Global, "TopDir", OldDir);
-    SetTextValue(Global, "HostName", OldHost);
-    SetTextValue(Global, "InstDate", "19970301-1200");
-    SetTextValue(Global, "Password", "global-pw");
-    SetTextValue(Root + "\\carol", "Password", "carol-pw");
-    SetTextValue(Root + "\\carol", "FullName", "Carol Old");
+    SetText(Global, "TopDir", OldDir);
+    SetText(Global, "HostName", OldHost);
+    SetText(Global, "InstDate", "19970301-1200");
+    SetText(Global, "Password", "global-pw");
+    SetText(Root + "\\carol", "Password", "carol-pw");
+    SetText(Root + "\\carol", "FullName", "Carol Old");
     SetDword(Root + "\\carol", "Flags", 0x05);
-    SetTextValue(Root + "\\dave", "Password", "dave-pw");
+    SetText(Root + "\\dave", "Password", "dave-pw");
     SetDword(postern::SuiteDomainsKey, "AddressCount", 2);
     if (withAliases) {
-        SetTextValue(Root + "\\_aliases", "list1", "roster mylist");
-        SetTextValue(Root + "\\_aliases", "list2", "|c:\\pst\\roster.exe team");
-        SetTextValue(Root + "\\_aliases", "postmaster", "carol");
+        SetText(Root + "\\_aliases", "list1", "roster mylist");
+        SetText(Root + "\\_aliases", "list2", "|c:\\pst\\roster.exe team");
+        SetText(Root + "\\_aliases", "postmaster", "carol");
     } else {
         HKEY key = nullptr;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, (Root + "\\_aliases").c_str(), 0, nullptr, 0,
