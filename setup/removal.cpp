@@ -6,6 +6,7 @@
 #include "common/unique_handle.h"
 #include "setup/config/service_control.h"
 #include "setup/setup_session.h"
+#include "setup/setup_trace.h"
 #include "setup/toolkit_binding.h"
 #include "setup/userdb/usrvault.h"
 
@@ -110,7 +111,7 @@ void RemoveInstallation() {
         std::array<char, 160> text{};
         postern::FormatText(text, "Failed to delete registry entries!\nManually remove\n%s",
                             postern::SuiteRootKey);
-        MessageBoxA(nullptr, text.data(), "De-Install Failed", MB_ICONSTOP | MB_OK);
+        ShowFailureBox(nullptr, text.data(), "De-Install Failed");
     }
     std::array<char, 256> text{};
     postern::FormatText(text, "You must manually delete the files in the directory\n%s that "

@@ -99,6 +99,13 @@ void AddSymbolItem(const char* name, const char* value) {
     Checked(FAddListItem(name, value));
 }
 
+void HandWarningToToolkit(const char* text) {
+    // The toolkit logs each item of its warning list at once. A warning that
+    // cannot be handed over stays in the trace; it does not stop the run.
+    if (Session.FrameMarker > 0 && !FAddListItem(STF_WARNINGS_SYMBOL, text))
+        OutputDebugStringA("pstsetup: the toolkit refused the warning above\n");
+}
+
 void FatalStop() {
     if (!Session.FatalStopping) {
         Session.FatalStopping = true;

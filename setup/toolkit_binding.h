@@ -43,6 +43,9 @@ void CloseDialogs(int count);
 UINT GetSymbol(const char* name, std::span<char> buffer, UINT limit);
 void SetSymbol(const char* name, const char* value);
 void AddSymbolItem(const char* name, const char* value);
+// Hands one warning to the toolkit's run log (STF_WARNINGS); a refusal is
+// traced, never a fatal stop. Nothing is handed over before the frame starts.
+void HandWarningToToolkit(const char* text);
 // Dispatches every waiting message; WM_QUIT ends the run through FatalStop.
 void PumpMessages();
 // Ends the run: dialog 400 once, then EndToolkit and exit status 0.

@@ -232,8 +232,7 @@ int WriteServerConfiguration(const char* topDir, const char* usersDir, const cha
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, global.put(), nullptr);
     if (status != ERROR_SUCCESS) {
         SetupTrace("key %s not created (error %ld)", postern::SuiteGlobalKey, status);
-        MessageBoxA(HwndFrame(), "Failed to create registry entries!", "Install Failed",
-                    MB_ICONSTOP | MB_OK);
+        ShowFailureBox(HwndFrame(), "Failed to create registry entries!", "Install Failed");
     } else {
         writeSmtpDefaults = WriteGlobalValues(global.get(), topDir, usersDir, hostName);
         global.reset();

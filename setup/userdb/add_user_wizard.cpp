@@ -6,6 +6,7 @@
 #include "setup/centre_dialog.h"
 #include "setup/res/pstsetup_rc.h"
 #include "setup/setup_session.h"
+#include "setup/setup_trace.h"
 #include "setup/userdb/userid_rules.h"
 #include "setup/userdb/usrvault.h"
 
@@ -165,7 +166,7 @@ int Ask(HWND owner, HINSTANCE instance, const char* name, DLGPROC procedure,
     if (result == -1) {
         postern::FormatText(answers.Message, "The dialog %s cannot be shown (error %lu).", name,
                             GetLastError());
-        MessageBoxA(owner, answers.Message.data(), "Install Failed", MB_OK | MB_ICONSTOP);
+        ShowFailureBox(owner, answers.Message.data(), "Install Failed");
         return 0;
     }
     return static_cast<int>(result);

@@ -216,7 +216,7 @@ int CheckMultiDomainUpgrade() {
                             "The dialog DLG_MULTI1 cannot be shown (error %lu); the user "
                             "database is not converted.",
                             GetLastError());
-        MessageBoxA(owner, message.data(), "Install Failed", MB_OK | MB_ICONSTOP);
+        ShowFailureBox(owner, message.data(), "Install Failed");
         return 0;
     }
     if (answer == 0)

@@ -93,6 +93,11 @@ UINT WINAPI UsDetectVersion(void);
 
 } // extern "C"
 
+// The list symbol of the program's warnings: each item added with
+// FAddListItem is written to the run log at once as "warning: <item>", and an
+// unattended run that completes with one ends with status 4.
+inline constexpr const char* STF_WARNINGS_SYMBOL = "STF_WARNINGS";
+
 // Results of GrcCopyFilesInCopyList.
 constexpr int grcOkay = 0;
 constexpr int grcUserQuit = 48;
