@@ -78,10 +78,17 @@ void PrepareRun() {
     GetSymbol("STF_SRCDIR", Session.SourceDir, 255);
 }
 
-// TopDir from the chosen destination, and the users directory below it.
+// TopDir from the chosen destination, and the users directory below it. A
+// removal works on the installation as registered: a destination typed and
+// refused earlier in the run is no installed folder, so DestDir is set back
+// from the registered TopDir instead.
 void SettleDirectories() {
-    postern::CopyText(Session.TopDir, Session.DestDir.data());
-    StripTrailingBackslash(Session.TopDir, CharStep);
+    if (Session.SetupMode == SetupModeRemove) {
+        postern::FormatText(Session.DestDir, "%s\\", Session.TopDir.data());
+    } else {
+        postern::CopyText(Session.TopDir, Session.DestDir.data());
+        StripTrailingBackslash(Session.TopDir, CharStep);
+    }
     postern::FormatText(Session.UsersDir, "%s\\users", Session.TopDir.data());
 }
 

@@ -5,9 +5,11 @@
 #include "common/unique_handle.h"
 #include "setup/config/hosts_file.h"
 #include "setup/config/server_config.h"
+#include "setup/config/service_control.h"
 #include "setup/dialog_event.h"
 #include "setup/removal.h"
 #include "setup/setup_session.h"
+#include "setup/setup_trace.h"
 #include "setup/toolkit_binding.h"
 #include "setup/userdb/multi_domain.h"
 #include "setup/userdb/usrvault.h"
@@ -87,6 +89,19 @@ void InstallSuite() {
     CloseDialogs(1);
 }
 
+// The conversion was declined: nothing is copied or configured. An update
+// starts the services it stopped again, so the mail server is not left down;
+// a new installation has already deleted them.
+void LeaveSuiteUninstalled() {
+    if (Session.SetupMode != SetupModeNew) {
+        RestartServicesAsTheyWere();
+        SetupWarning("update not done: the conversion was declined");
+        return;
+    }
+    SetupWarning("new installation not done: the conversion was declined; the suite's services "
+                 "were removed and nothing was installed");
+}
+
 } // namespace
 
 void PrepareCopy() {
@@ -110,10 +125,10 @@ void RunWorkStep() {
         RemoveInstallation();
         return;
     }
-    // Declining the conversion copies and configures nothing; what the
-    // shut-down stopped or deleted stays so.
     if (CheckMultiDomainUpgrade())
         InstallSuite();
+    else
+        LeaveSuiteUninstalled();
     ShowCompletion();
 }
 

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -41,6 +42,33 @@ bool AppendBytes(HANDLE file, const std::string& bytes) {
            written == bytes.size();
 }
 
+// Why no line could be looked for: the operator adds it by hand.
+void WarnHostNotAdded(const char* hostName, const char* addressList) {
+    const bool noAddress = addressList == nullptr || FirstAddress(addressList).empty() ||
+                           std::string_view(addressList).size() < MinAddressListLength;
+    SetupWarning("HOSTS: no line for \"%.255s\" is added: %s",
+                 hostName != nullptr ? hostName : "",
+                 noAddress ? "no IPv4 address of this machine is known"
+                           : "the host name is not usable there");
+}
+
+// The lines that were due but could not be written, on one line.
+void WarnNotWritten(const char* path, DWORD error, const std::string& addition) {
+    std::string lines;
+    std::string_view rest = addition;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!line.empty())
+            lines.append(lines.empty() ? "" : "; ").append(line);
+    }
+    SetupWarning("HOSTS: %s cannot be written (error %lu); not added: %.300s", path, error,
+                 lines.c_str());
+}
+
 } // namespace
 
 bool HostsFilePath(std::span<char> path) {
@@ -52,11 +80,13 @@ bool HostsFilePath(std::span<char> path) {
 }
 
 int AddHostsEntry(const char* hostName, const char* addressList) {
-    if (!HostsEntryUsable(hostName, addressList))
+    if (!HostsEntryUsable(hostName, addressList)) {
+        WarnHostNotAdded(hostName, addressList);
         return 0;
+    }
     std::array<char, 300> path;
     if (!HostsFilePath(path)) {
-        SetupTrace("the HOSTS path does not fit: %s", path.data());
+        SetupWarning("HOSTS: the path %s does not fit; %s is not added", path.data(), hostName);
         return 0;
     }
 
@@ -64,28 +94,28 @@ int AddHostsEntry(const char* hostName, const char* addressList) {
     // (read-only, in use) is still read, for the answer.
     postern::UniqueFile file(CreateFileA(path.data(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    bool writable = file.valid();
+    DWORD writeError = file.valid() ? ERROR_SUCCESS : GetLastError();
     bool exists = true;
     if (!file) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        if (writeError == ERROR_FILE_NOT_FOUND || writeError == ERROR_PATH_NOT_FOUND) {
             exists = false;
         } else {
             file.reset(CreateFileA(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file) {
-                SetupTrace("%s cannot be opened (error %lu), nor read (error %lu)", path.data(),
-                           error, GetLastError());
+                SetupWarning("HOSTS: %s cannot be opened (error %lu), nor read (error %lu); %s "
+                             "is not added",
+                             path.data(), writeError, GetLastError(), hostName);
                 return 0;
             }
-            SetupTrace("%s cannot be written (error %lu)", path.data(), error);
         }
     }
 
     HostsScanner scanner;
     StartHostsScan(scanner, hostName);
     if (file && !ScanFile(file.get(), scanner)) {
-        SetupTrace("%s cannot be read (error %lu); nothing is added", path.data(), GetLastError());
+        SetupWarning("HOSTS: %s cannot be read (error %lu); %s is not added", path.data(),
+                     GetLastError(), hostName);
         return 0;
     }
     const int hostResult = scanner.scan.hostFound ? 1 : 0;
@@ -97,16 +127,12 @@ int AddHostsEntry(const char* hostName, const char* addressList) {
         // Created only when it does not exist: an existing file is never truncated.
         file.reset(CreateFileA(path.data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            SetupTrace("%s cannot be created (error %lu)", path.data(), GetLastError());
-            return hostResult;
-        }
-        writable = true;
+        writeError = file.valid() ? ERROR_SUCCESS : GetLastError();
     }
-    if (!writable)
-        return hostResult;
-    if (!AppendBytes(file.get(), addition)) {
-        SetupTrace("appending to %s failed (error %lu)", path.data(), GetLastError());
+    if (writeError == ERROR_SUCCESS && !AppendBytes(file.get(), addition))
+        writeError = GetLastError();
+    if (writeError != ERROR_SUCCESS) {
+        WarnNotWritten(path.data(), writeError, addition);
         return hostResult;
     }
     return 1;

@@ -11,12 +11,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 
 namespace {
 
 // Texts read from the legacy INI file hold at most 78 characters.
 constexpr DWORD IniTextSize = 79;
+// HostName is read back with the room the host-name dialog fills (254
+// characters and more), so an update keeps a long name; TopDir keeps the
+// suite's 79 bytes, since longer destinations are refused.
+constexpr std::size_t HostNameRoom = sizeof(SetupSession::HostName);
 // The current directory is taken for the INI path when it has at most 143.
 constexpr DWORD CurrentDirSize = 144;
 
@@ -59,11 +64,12 @@ void ReadHostNameFallback(std::span<char> hostName) {
         ReadIniText("HOSTNAME", DefaultHostName, hostName);
 }
 
-// A text of the Global key (79-byte buffer) into `out`; false when it is
-// missing, empty or does not fit.
-bool ReadGlobalText(HKEY key, const char* name, std::span<char> out) {
-    std::array<char, RegistryTextSize> text;
-    if (!QueryRegistryText(key, name, text) || text[0] == '\0')
+// A text of the Global key, offered `room` bytes, into `out`; false when it
+// is missing, empty or does not fit.
+bool ReadGlobalText(HKEY key, const char* name, std::size_t room, std::span<char> out) {
+    std::array<char, HostNameRoom> text;
+    if (!QueryRegistryText(key, name, std::span<char>(text).first(std::min(room, text.size()))) ||
+        text[0] == '\0')
         return false;
     return postern::CopyText(out, text.data());
 }
@@ -84,11 +90,11 @@ int ReadInstallDefaults(std::span<char> topDir, std::span<char> hostName) {
         ReadHostNameFallback(hostName);
         return 1;
     }
-    if (ReadGlobalText(key.get(), "TopDir", topDir))
+    if (ReadGlobalText(key.get(), "TopDir", RegistryTextSize, topDir))
         postern::CopyText(Session.TypeDefault, "2");
     else
         ReadIniTopDir(topDir);
-    if (!ReadGlobalText(key.get(), "HostName", hostName))
+    if (!ReadGlobalText(key.get(), "HostName", HostNameRoom, hostName))
         ReadHostNameFallback(hostName);
     return 1;
 }

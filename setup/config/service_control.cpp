@@ -117,6 +117,18 @@ bool OpenSuiteService(const char* serviceName, postern::UniqueScHandle& manager,
     return true;
 }
 
+// An update's start pass up to the monitor service: SMTP, POP3 and Syslog
+// always, the password, Finger and Whois servers when they ran before.
+void StartServicesOfAnUpdate() {
+    StartSuiteService(LogSvc);
+    StartSuiteService(RelaySvc);
+    StartSuiteService(DropSvc);
+    for (const SuiteServiceIndex index : {PassSvc, PlanSvc, DirSvc}) {
+        if (WasRunning(index))
+            StartSuiteService(index);
+    }
+}
+
 } // namespace
 
 int ControlSuiteService(const char* serviceName, int operation) {
@@ -196,17 +208,18 @@ void InstallAndStartServices(const char* topDir) {
 }
 
 void RestartSuiteServices(const char* topDir) {
-    StartSuiteService(LogSvc);
-    StartSuiteService(RelaySvc);
-    StartSuiteService(DropSvc);
-    for (const SuiteServiceIndex index : {PassSvc, PlanSvc, DirSvc}) {
-        if (WasRunning(index))
-            StartSuiteService(index);
-    }
+    StartServicesOfAnUpdate();
     if (WasRunning(WatchSvc))
         StartSuiteService(WatchSvc);
     else
         RunInstallCommand(topDir, WatchSvc);
+}
+
+void RestartServicesAsTheyWere() {
+    StartServicesOfAnUpdate();
+    if (WasRunning(WatchSvc))
+        StartSuiteService(WatchSvc);
+    StartTermsvcIfItRan();
 }
 
 void StartTermsvcIfItRan() {

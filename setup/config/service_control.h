@@ -32,5 +32,10 @@ void InstallAndStartServices(const char* topDir);
 // when they were running, then WATCHSVC when it was running (otherwise its
 // program registers it).
 void RestartSuiteServices(const char* topDir);
+// An update that stops before it installs anything: the update's start pass
+// without install commands (LOGSVC, RELAYSVC and DROPSVC, then PASSSVC,
+// PLANSVC, DIRSVC, WATCHSVC and TERMSVC when they were running), so the
+// server runs again as it did before the run.
+void RestartServicesAsTheyWere();
 // After either: starts TERMSVC when it was running.
 void StartTermsvcIfItRan();

@@ -24,10 +24,6 @@ std::string SystemFolder() {
     return folder;
 }
 
-std::string HostsPath() {
-    return SystemFolder() + "\\drivers\\etc\\hosts";
-}
-
 std::optional<std::string> ReadValueBytes(const std::string& keyPath, const char* name,
                                           DWORD* type = nullptr) {
     postern::UniqueHkey key;
@@ -126,6 +122,10 @@ bool CopySuiteDistribution(const std::string& folder) {
     return true;
 }
 
+std::string HostsPath() {
+    return SystemFolder() + "\\drivers\\etc\\hosts";
+}
+
 std::string HostsText() {
     return config_test::ReadBytes(HostsPath()).value_or("");
 }
@@ -154,6 +154,14 @@ bool ServiceRunning(const std::string& name) {
     SERVICE_STATUS status{};
     return service && QueryServiceStatus(service.get(), &status) &&
            status.dwCurrentState == SERVICE_RUNNING;
+}
+
+bool StartAndWait(const std::string& name) {
+    postern::UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    postern::UniqueScHandle service(
+        manager ? OpenServiceA(manager.get(), name.c_str(), SERVICE_START) : nullptr);
+    return service && StartServiceA(service.get(), 0, nullptr) &&
+           postern::WaitFor([&] { return ServiceRunning(name); });
 }
 
 void RemoveService(const std::string& name) {

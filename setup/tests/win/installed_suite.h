@@ -44,7 +44,8 @@ class SuiteSandbox {
 // the build names no distribution folder with a description file.
 bool CopySuiteDistribution(const std::string& folder);
 
-// The HOSTS file's text.
+// The HOSTS file's path and text.
+std::string HostsPath();
 std::string HostsText();
 // The Start-menu folder of the program group "Postern".
 std::string GroupFolder();
@@ -54,6 +55,8 @@ std::string SystemApplet();
 // A service's ImagePath, or "" when it is not registered.
 std::string ServiceImagePath(const std::string& name);
 bool ServiceRunning(const std::string& name);
+// Starts a registered service and waits (up to 15 s) until it runs.
+bool StartAndWait(const std::string& name);
 // Stops (waiting up to 10 s) and deletes a service.
 void RemoveService(const std::string& name);
 

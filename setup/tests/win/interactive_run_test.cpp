@@ -242,6 +242,43 @@ TEST_F(InteractiveRun, BadDestinationsLeadBackToTheDestinationDialog) {
     EXPECT_EQ(dist.LastLine().rfind("end: quit (", 0), 0u) << dist.LastLine();
 }
 
+// A destination refused in an update is no installed folder: choosing the
+// removal afterwards still names, and tells the library of, the registered one.
+TEST_F(InteractiveRun, ARemovalAfterARefusedDestinationWorksOnTheRegisteredFolder) {
+    RegisteredInstallation installed("C:\\PSTREC", "rec.example.com");
+    Distribution dist("remove-after-refusal");
+    Operator op(dist, "");
+    ASSERT_TRUE(op.Started());
+    ASSERT_TRUE(op.Press(Continue)); // welcome
+    ASSERT_TRUE(op.Press(Continue)); // type: update, preset
+    ASSERT_TRUE(op.Press(Continue)); // host name
+    ASSERT_TRUE(op.Type(dist.Folder()));
+    ASSERT_TRUE(op.Press(Continue)); // the source folder: refused
+    ASSERT_TRUE(op.Press(Continue)); // bad directory
+    ASSERT_TRUE(op.Press(Back));     // destination: back to the type
+    ASSERT_TRUE(op.Choose(3));
+    ASSERT_TRUE(op.Press(Continue)); // removal
+    std::string text;
+    ASSERT_TRUE(postern::WaitFor([&] {
+        HWND box = FindWindowA("#32770", "Manual Remove");
+        if (box == nullptr)
+            return false;
+        char buffer[400] = "";
+        SendMessageA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof buffer,
+                     reinterpret_cast<LPARAM>(buffer));
+        text = buffer;
+        return !text.empty();
+    }));
+    ASSERT_TRUE(op.PressInInstallerDialog("Manual Remove", IDOK));
+    ASSERT_TRUE(op.Ended());
+    EXPECT_EQ(text, "You must manually delete the files in the directory\nC:\\PSTREC that belong "
+                    "to Postern");
+    EXPECT_NE(ReadWholeFile(dist.Path("usrvault.log"))
+                  .find("521 MarkInstallation(\"C:\\PSTREC\\reg_term\")"),
+              std::string::npos);
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+}
+
 TEST_F(InteractiveRun, WelcomeAndTypeShowAgainOnBackAndTheFrameNamesTheSystem) {
     Distribution dist("frame");
     Operator op(dist, "");

@@ -279,7 +279,8 @@ TEST_F(Conversion, UnattendedRunsAnswerTheWarningFromConvertDatabase) {
         OldInstallation(2);
         std::ofstream(base + ".ini", std::ios::binary) << "[Setup]\r\n" << c.answer << "\r\n";
         DeleteFileA((base + ".log").c_str());
-        const std::string line = "/log \"" + base + ".log\" /answers \"" + base + ".ini\"";
+        const std::string line =
+            "/log \"" + base + ".log\" /noexit /answers \"" + base + ".ini\"";
         thread_ = std::make_unique<InstallerThread>([this, line] {
             std::string commandLine = line;
             if (InitializeFrame(commandLine.data()) <= 0)

@@ -77,7 +77,8 @@ TEST_F(UnattendedRun, AnEntryNoDialogTakesIsRefusedBeforeAnything) {
     for (const auto& [text, reason] : cases) {
         Distribution dist("refused-key");
         const std::string answers = dist.WriteAnswers("refused.ini", text);
-        EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+        // Nothing was asked: status 3, whatever the log's cause.
+        EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 3u);
         EXPECT_TRUE(dist.DialogNumbers().empty());
         EXPECT_EQ(
             dist.LastLine().rfind("end: fatal stop (answer file " + answers + ": " + reason, 0), 0u)
@@ -132,7 +133,7 @@ TEST_F(UnattendedRun, ANewInstallationOnAMachineWithOneCanStillBeChosen) {
 TEST_F(UnattendedRun, UpdateWithoutAnInstallationQuitsWithTheReason) {
     Distribution dist("update-none");
     const std::string answers = dist.WriteAnswers("update.ini", Answers("Mode=update\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 1u);
     const Numbers numbers = dist.DialogNumbers();
     ASSERT_GE(numbers.size(), 3u);
     EXPECT_EQ(numbers[0], 100u);
@@ -145,7 +146,7 @@ TEST_F(UnattendedRun, HostNameOfLimitLengthEndsInBufferOverflowAndTheFatalStop) 
     Distribution dist("overflow");
     const std::string answers = dist.WriteAnswers(
         "long.ini", Answers("Mode=new\r\nHostName=" + std::string(255, 'h') + "\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 2u);
     EXPECT_TRUE(dist.LogContains("Buffer Overflow"));
     const Numbers numbers = dist.DialogNumbers();
     ASSERT_FALSE(numbers.empty());
@@ -162,6 +163,14 @@ TEST_F(UnattendedRun, HostNameOneShorterThanTheLimitIsAccepted) {
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
     EXPECT_FALSE(dist.LogContains("Buffer Overflow"));
     EXPECT_EQ(dist.LastLine(), "end: completed");
+    // An update that does not name the host keeps the registered name whole.
+    DeleteFileA(dist.LogPath().c_str());
+    const std::string update = dist.WriteAnswers("update.ini", Answers("Mode=update\r\n"));
+    EXPECT_EQ(dist.Run("/answers \"" + update + "\""), 0u);
+    EXPECT_NE(OutcomeLine(dist, 7801).find("EditTextOut=\"" + host + "\" (default)"),
+              std::string::npos)
+        << OutcomeLine(dist, 7801);
+    EXPECT_EQ(TextValue(postern::SuiteGlobalKey, "HostName"), host);
 }
 
 TEST_F(UnattendedRun, DestinationsThatCannotBeUsedShowTheBadDirectoryDialog) {
@@ -179,7 +188,7 @@ TEST_F(UnattendedRun, DestinationsThatCannotBeUsedShowTheBadDirectoryDialog) {
         DeleteFileA(dist.LogPath().c_str());
         const std::string answers = dist.WriteAnswers(
             "bad.ini", Answers("Mode=new\r\nDestination=" + destination + "\r\n"));
-        EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+        EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 1u);
         const Numbers numbers = dist.DialogNumbers();
         const auto bad = std::find(numbers.begin(), numbers.end(), 6400u);
         ASSERT_NE(bad, numbers.end());
@@ -193,8 +202,9 @@ TEST_F(UnattendedRun, DestinationsThatCannotBeUsedShowTheBadDirectoryDialog) {
 TEST_F(UnattendedRun, TheLongestTopDirectoryIsAccepted) {
     Distribution dist("longest-dest");
     const std::string longest = "C:\\" + std::string(75, 'd'); // 78 characters
-    const std::string answers =
-        dist.WriteAnswers("ok.ini", Answers("Mode=new\r\nDestination=" + longest + "\\\r\n"));
+    const std::string answers = dist.WriteAnswers(
+        "ok.ini", Answers("Mode=new\r\nHostName=mail.example.com\r\nDestination=" + longest +
+                          "\\\r\n"));
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
@@ -206,7 +216,7 @@ TEST_F(UnattendedRun, AMissingDescriptionFileEndsInTheFatalStop) {
     Distribution dist("no-inf");
     DeleteFileA(dist.Path("pstsuite.inf").c_str());
     const std::string answers = dist.WriteAnswers("new.ini", Answers("Mode=new\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 2u);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{400}));
     EXPECT_EQ(dist.LastLine().rfind("end: fatal stop (", 0), 0u) << dist.LastLine();
     EXPECT_TRUE(dist.LogContains("pstsuite.inf"));
@@ -219,7 +229,7 @@ TEST_F(UnattendedRun, AMissingSectionEndsInTheFatalStopAfterTheDialogs) {
         inf << "[Files]\r\n[F35]\r\n"; // F351 missing
     }
     const std::string answers = dist.WriteAnswers("new.ini", Answers("Mode=new\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 2u);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 400}));
     EXPECT_EQ(dist.LastLine().rfind("end: fatal stop (", 0), 0u) << dist.LastLine();
     EXPECT_TRUE(dist.LogContains("F351"));

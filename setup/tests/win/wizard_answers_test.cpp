@@ -57,7 +57,7 @@ class WizardRun : public ::testing::Test {
     // Starts the frame with `arguments` (and the log) on an installer
     // thread, runs the wizard owned by the frame, and ends the frame.
     void Start(const std::string& arguments) {
-        const std::string line = "/log \"" + Log() + "\" " + arguments;
+        const std::string line = "/log \"" + Log() + "\" /noexit " + arguments;
         thread_ = std::make_unique<InstallerThread>([this, line] {
             std::string commandLine = line;
             frame_ = InitializeFrame(commandLine.data());

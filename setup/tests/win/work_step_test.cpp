@@ -54,10 +54,21 @@ class SuiteRun {
     explicit SuiteRun(const std::string& name)
         : dist_(name), copied_(CopySuiteDistribution(dist_.Folder())) {}
     const Distribution& Dist() const { return dist_; }
-    void Run(const std::string& answers) const {
+    // Runs the installer; its exit status must be `status` (0: completed, 4:
+    // completed with warnings).
+    void Run(const std::string& answers, DWORD status = 0) const {
         ASSERT_TRUE(copied_) << "no distribution folder to install from";
         const std::string path = dist_.WriteAnswers("answers.ini", answers);
-        ASSERT_EQ(dist_.Run("/answers \"" + path + "\"", 120000), 0u);
+        ASSERT_EQ(dist_.Run("/answers \"" + path + "\"", 120000), status)
+            << ReadWholeFile(dist_.LogPath());
+    }
+    // The run log's warning lines.
+    std::vector<std::string> Warnings() const {
+        std::vector<std::string> warnings;
+        for (const std::string& line : dist_.LogLines())
+            if (line.rfind("warning: ", 0) == 0)
+                warnings.push_back(line);
+        return warnings;
     }
     // The user-database library's call log, beside the library the installer loaded.
     std::string VaultLog() const { return ReadWholeFile(dist_.Path("usrvault.log")); }
@@ -257,9 +268,13 @@ TEST_F(WorkStep, DecliningTheConversionCopiesAndConfiguresNothing) {
         ASSERT_TRUE(RegisterService(run.Dist().Path(program)));
     ASSERT_NE(ServiceImagePath("RELAYSVC"), "");
 
-    run.Run(NewInstallation("ConvertDatabase=no\r\n"));
+    run.Run(NewInstallation("ConvertDatabase=no\r\n"), 4);
     const Distribution& dist = run.Dist();
     EXPECT_EQ(dist.LastLine(), "end: completed");
+    EXPECT_EQ(run.Warnings(),
+              std::vector<std::string>{"warning: new installation not done: the conversion was "
+                                       "declined; the suite's services were removed and nothing "
+                                       "was installed"});
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
     EXPECT_EQ(ServiceImagePath("RELAYSVC"), "");
     EXPECT_EQ(ServiceImagePath("LOGSVC"), "");
@@ -270,4 +285,53 @@ TEST_F(WorkStep, DecliningTheConversionCopiesAndConfiguresNothing) {
     EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
     EXPECT_TRUE(KeyExists(Root + "\\carol"));
     EXPECT_EQ(SubkeyNames(postern::SuiteDomainsKey), std::vector<std::string>{});
+}
+
+// An update that stops at the declined conversion starts what it stopped:
+// SMTP, POP3 and Syslog always, the others as they ran before.
+TEST_F(WorkStep, DecliningTheConversionInAnUpdateStartsTheServicesAgain) {
+    SeedSingleDomainInstallation(true);
+    SuiteRun run("decline-update");
+    for (const char* program : {"RELAYSVC", "DROPSVC", "PLANSVC", "DIRSVC", "LOGSVC"})
+        ASSERT_TRUE(RegisterService(run.Dist().Path(std::string(program) + ".exe")));
+    for (const char* running : {"RELAYSVC", "PLANSVC"})
+        ASSERT_TRUE(StartAndWait(running)) << running;
+
+    run.Run("[Setup]\r\nMode=update\r\nConvertDatabase=no\r\n", 4);
+    const Distribution& dist = run.Dist();
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 700}));
+    EXPECT_EQ(run.Warnings(), std::vector<std::string>{
+                                  "warning: update not done: the conversion was declined"});
+    for (const char* service : {"RELAYSVC", "DROPSVC", "LOGSVC", "PLANSVC"})
+        EXPECT_TRUE(postern::WaitFor([&] { return ServiceRunning(service); })) << service;
+    EXPECT_FALSE(ServiceRunning("DIRSVC"));
+    EXPECT_EQ(ServiceImagePath("WATCHSVC"), ""); // no install command ran
+    EXPECT_FALSE(FileThere(std::string(OldDir) + "\\RELAYSVC.exe"));
+    EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
+    EXPECT_TRUE(KeyExists(Root + "\\carol"));
+}
+
+// What the installer could not do reaches the run log as a warning line, and
+// the run's exit status tells the script that it completed with warnings.
+TEST_F(WorkStep, AHostsFileThatCannotBeWrittenIsAWarning) {
+    SuiteRun run("hosts-read-only");
+    std::string hosts;
+    {
+        ASSERT_TRUE(config_test::WriteBytes(HostsPath(), "127.0.0.1 localhost\r\n"));
+        config_test::ReadOnlyFile readOnly(HostsPath());
+        ASSERT_TRUE(readOnly.Made()) << readOnly.Problem();
+        run.Run(NewInstallation(), 4);
+        hosts = HostsText();
+    }
+    EXPECT_EQ(run.Dist().LastLine(), "end: completed");
+    const std::vector<std::string> warnings = run.Warnings();
+    ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
+    EXPECT_EQ(warnings[0].rfind("warning: HOSTS: ", 0), 0u) << warnings[0];
+    EXPECT_NE(warnings[0].find(" cannot be written (error "), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[0].find("; not added: " + std::string(AdapterAddress) + " " + Host),
+              std::string::npos)
+        << warnings[0];
+    EXPECT_EQ(hosts.find(Host), std::string::npos);
+    EXPECT_EQ(TextValue(Global, "HostName"), Host); // the rest is installed
 }

@@ -28,6 +28,8 @@ HWND g_frame = nullptr;
 bool g_started = false;
 bool g_unattended = false;
 bool g_waitCursor = false;
+// An unattended run ends its process with the run's status (not with /noexit).
+bool g_exitWithStatus = false;
 postern::UniqueGdiObject g_bitmap;
 
 // A memory DC with one object selected into it, both undone on every path.
@@ -168,6 +170,14 @@ bool SourceFolder(const std::string& given, std::array<char, MAX_PATH>& folder) 
     return postern::FormatText(folder, "%s\\", path.data());
 }
 
+// An unattended run's program always ends right after the toolkit does, with
+// status 0; the toolkit ends it first with the status that tells a script how
+// the run went.
+void EndProcessIfUnattended(int status) {
+    if (g_exitWithStatus)
+        ExitProcess(static_cast<UINT>(status));
+}
+
 // Start-up failed after the log opened: the reason, the last line, and
 // everything already started undone.
 int FailStart(const char* reason) {
@@ -179,6 +189,7 @@ int FailStart(const char* reason) {
     ClearSymbols();
     g_running.reset();
     EndRunLog(end.data());
+    EndProcessIfUnattended(ExitNotStarted);
     return 0;
 }
 
@@ -218,6 +229,7 @@ extern "C" int WINAPI InitializeFrame(LPSTR commandLine) {
         return FailStart(("cannot open the log " + options.log).c_str());
     }
     LogLine("InitializeFrame %s", commandLine ? commandLine : "");
+    g_exitWithStatus = !options.answers.empty() && !options.noExit;
     if (!parsed)
         return FailStart(("bad command line: " + error).c_str());
 
@@ -233,6 +245,7 @@ extern "C" int WINAPI InitializeFrame(LPSTR commandLine) {
             button = MessageBoxA(nullptr, kText, "Setup", kType);
         LogMessageBox("Setup", kText, button, false);
         EndRunLog("fatal stop (Setup is already running.)");
+        EndProcessIfUnattended(ExitNotStarted);
         return -1;
     }
 
@@ -302,13 +315,15 @@ extern "C" void WINAPI TerminateFrame(void) {
     g_bitmap.reset();
     g_waitCursor = false;
     StopRecord();
-    FinishRunLog();
+    WarnEntriesNotTaken();
+    const int status = FinishRunLog();
     ResetUnattended();
     ClearSymbols();
     UnregisterClassA(kFrameClass, ToolkitInstance());
     g_started = false;
     g_unattended = false;
     g_running.reset();
+    EndProcessIfUnattended(status);
 }
 
 extern "C" BOOL WINAPI FSetBitmap(LPCSTR library, UINT bitmapId) {

@@ -22,6 +22,7 @@ bool g_fatalShown = false;
 bool g_quitConfirmed = false;
 std::array<char, 512> g_quitReason{};
 bool g_dialogAnswered = false; // some dialog reported an outcome this run
+unsigned g_warnings = 0;       // "warning:" lines written this run
 
 // Writes one line (time stamp added); the caller holds the lock.
 void WriteLine(const char* text) {
@@ -54,6 +55,23 @@ void ResetOutcome() {
     g_quitConfirmed = false;
     g_quitReason[0] = '\0';
     g_dialogAnswered = false;
+    g_warnings = 0;
+}
+
+// How an unattended run's process ends, for the scripts that start it: 0
+// completed, 1 quit, 2 fatal stop, 3 stopped before the first dialog, 4
+// completed with warnings. A run that showed the fatal dialog is a 2, one that
+// never answered a dialog a 3 whatever its cause.
+int ExitStatusLocked() {
+    if (g_fatalShown)
+        return ExitFatalStop;
+    if (!g_dialogAnswered)
+        return ExitNotStarted;
+    if (g_failurePending)
+        return ExitFatalStop;
+    if (g_quitConfirmed)
+        return ExitQuit;
+    return g_warnings > 0 ? ExitCompletedWithWarnings : ExitCompleted;
 }
 
 void EndLocked(const char* text) {
@@ -76,6 +94,14 @@ void LogLine(const char* format, ...) {
     WriteLine(text.data());
     if (!g_outcomeFrozen)
         g_failurePending = false;
+}
+
+void LogWarning(const char* text) {
+    std::array<char, 2048> line{};
+    postern::FormatText(line, "warning: %s", text);
+    LockGuard guard;
+    WriteLine(line.data());
+    ++g_warnings;
 }
 
 void FreezeRunOutcome() {
@@ -132,8 +158,9 @@ void NoteQuitConfirmed(const char* reason) {
     postern::CopyText(g_quitReason, reason);
 }
 
-void FinishRunLog() {
+int FinishRunLog() {
     LockGuard guard;
+    const int status = ExitStatusLocked();
     std::array<char, 600> end{};
     if (g_fatalShown || g_failurePending)
         postern::FormatText(end, "fatal stop (%s)", g_cause[0] ? g_cause.data() : "no cause noted");
@@ -146,6 +173,7 @@ void FinishRunLog() {
     else
         postern::CopyText(end, "completed");
     EndLocked(end.data());
+    return status;
 }
 
 void EndRunLog(const char* text) {

@@ -23,8 +23,18 @@ void NoteDialogAnswered(); // a dialog reported its outcome
 // change how the last line says the run ended.
 void FreezeRunOutcome();
 void NoteQuitConfirmed(const char* reason); // the quit confirmation was answered EXIT
-// Writes the last line ("end: ...") from what happened and closes the log.
-void FinishRunLog();
+// Writes "warning: <text>" (a warning of the program's, or a [Users] entry
+// not added); an unattended run that completes after one ends with status 4.
+void LogWarning(const char* text);
+// Exit statuses of an unattended run.
+constexpr int ExitCompleted = 0;
+constexpr int ExitQuit = 1;
+constexpr int ExitFatalStop = 2;
+constexpr int ExitNotStarted = 3; // the frame did not start, or no dialog was shown
+constexpr int ExitCompletedWithWarnings = 4;
+// Writes the last line ("end: ...") from what happened and closes the log;
+// returns the exit status that the run's outcome gives.
+int FinishRunLog();
 // Writes "end: <text>" and closes the log (start-up failures, process end).
 void EndRunLog(const char* text);
 
@@ -104,6 +114,8 @@ void StopRecord();
 bool AnswerWizardDialog(HWND window);
 // A message box was answered: while an entry is entered, it refuses the entry.
 void NoteMessageBoxForEntry(const char* text);
+// The run ends: every [Users] entry that the wizard did not take is a warning.
+void WarnEntriesNotTaken();
 void ResetWizardAnswers();
 
 // ---- what an operator adds through the wizard, for /record (wizard_record.cpp) ----

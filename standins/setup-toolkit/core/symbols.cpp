@@ -115,7 +115,10 @@ extern "C" BOOL WINAPI FAddListItem(LPCSTR name, LPCSTR item) {
         NoteFailure("FAddListItem %.64s: %s", name ? name : "(null)", SymbolResultText(result));
         return FALSE;
     }
-    LogLine("list item %s+=\"%s\"", name, item ? item : "");
+    if (SameName(name, STF_WARNINGS_SYMBOL))
+        LogWarning(item ? item : "");
+    else
+        LogLine("list item %s+=\"%s\"", name, item ? item : "");
     return TRUE;
 }
 

@@ -33,6 +33,12 @@ Stage g_stage = Stage::None;
 bool g_refused = false; // a message box came while the entry was entered
 std::string g_refusal;  // and this was its text
 
+void WarnNotAdded(std::size_t line, const std::string& userId, const char* why) {
+    const std::string text =
+        "[Users] line " + std::to_string(line) + ": " + userId + " not added: " + why;
+    LogWarning(text.c_str());
+}
+
 // Takes the next [Users] entry; false when none remains. The answer file was
 // checked when it was read, so every entry splits.
 bool TakeNextEntry() {
@@ -61,14 +67,17 @@ bool TakeNextEntry() {
 void FinishEntry() {
     if (!g_inProgress)
         return;
-    if (g_refused)
+    if (g_refused) {
         LogLine("unattended: [Users] line %zu: %s refused: %s", g_entry.line,
                 g_entry.userId.c_str(), g_refusal.c_str());
-    else if (g_stage == Stage::Password)
+        WarnNotAdded(g_entry.line, g_entry.userId, g_refusal.c_str());
+    } else if (g_stage == Stage::Password) {
         LogLine("unattended: [Users] line %zu: %s entered", g_entry.line, g_entry.userId.c_str());
-    else
+    } else {
         LogLine("unattended: [Users] line %zu: %s given up after an unexpected dialog",
                 g_entry.line, g_entry.userId.c_str());
+        WarnNotAdded(g_entry.line, g_entry.userId, "given up after an unexpected dialog");
+    }
     g_inProgress = false;
     g_refused = false;
     g_refusal.clear();
@@ -186,6 +195,15 @@ void NoteMessageBoxForEntry(const char* text) {
     if (g_inProgress && !g_refused) {
         g_refused = true;
         g_refusal = text ? text : "";
+    }
+}
+
+void WarnEntriesNotTaken() {
+    FinishEntry();
+    const AnswerSection* users = Answers().Section("Users");
+    for (; users != nullptr && g_next < users->entries.size(); ++g_next) {
+        const AnswerEntry& entry = users->entries[g_next];
+        WarnNotAdded(entry.line, entry.key, "the installer did not ask for it");
     }
 }
 

@@ -27,6 +27,13 @@ std::string* OptionField(std::string_view word, SetupOptions& options) {
     return nullptr;
 }
 
+bool IsNoExitOption(std::string_view word) {
+    return word.size() > 1 && (word[0] == '/' || word[0] == '-') &&
+           SameName(word.substr(1), "noexit");
+}
+
+constexpr char OptionList[] = " (options: /answers FILE, /log FILE, /src DIR, /record FILE, /noexit)";
+
 } // namespace
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
@@ -61,16 +68,20 @@ bool ParseSetupCommandLine(std::string_view line, SetupOptions& options, std::st
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         if (word.size() < 2 || (word[0] != '/' && word[0] != '-')) {
-            error = "unexpected argument \"" + word +
-                    "\" (options: /answers FILE, /log FILE, "
-                    "/src DIR, /record FILE)";
+            error = "unexpected argument \"" + word + "\"" + OptionList;
             return false;
+        }
+        if (IsNoExitOption(word)) {
+            if (options.noExit) {
+                error = "option " + word + " given twice";
+                return false;
+            }
+            options.noExit = true;
+            continue;
         }
         std::string* target = OptionField(word, options);
         if (target == nullptr) {
-            error = "unknown option " + word +
-                    " (options: /answers FILE, /log FILE, /src DIR, "
-                    "/record FILE)";
+            error = "unknown option " + word + OptionList;
             return false;
         }
         if (!target->empty()) {
@@ -79,7 +90,7 @@ bool ParseSetupCommandLine(std::string_view line, SetupOptions& options, std::st
         }
         SetupOptions probe;
         if (i + 1 >= words.size() || words[i + 1].empty() ||
-            OptionField(words[i + 1], probe) != nullptr) {
+            OptionField(words[i + 1], probe) != nullptr || IsNoExitOption(words[i + 1])) {
             error = "option " + word + " needs a value";
             return false;
         }

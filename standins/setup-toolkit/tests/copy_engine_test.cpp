@@ -142,7 +142,7 @@ class CopyEngine : public testing::Test {
         std::string command = "/log \"" + log_ + "\" /src \"" + src_ + "\"";
         if (unattended) {
             ASSERT_TRUE(WriteText(root_ + "\\answers.ini", "[Setup]\r\nMode=new\r\n"));
-            command += " /answers \"" + root_ + "\\answers.ini\"";
+            command += " /answers \"" + root_ + "\\answers.ini\" /noexit";
         }
         ASSERT_GT(InitializeFrame(command.data()), 0) << ReadText(log_);
         started_ = true;

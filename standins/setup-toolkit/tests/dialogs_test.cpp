@@ -35,7 +35,7 @@ class Dialogs : public testing::Test {
             std::printf("run log:\n%s", ReadText(Log()).c_str());
     }
     void Start(const std::string& extra) {
-        std::string line = "/log \"" + Log() + "\" " + extra;
+        std::string line = "/log \"" + Log() + "\" /noexit " + extra;
         ASSERT_GT(InitializeFrame(line.data()), 0);
     }
     std::string Log() const { return dir_.File("run.log"); }

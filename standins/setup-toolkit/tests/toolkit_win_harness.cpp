@@ -154,7 +154,8 @@ std::string Symbol(const char* name) {
 }
 
 Frame::Frame(const std::string& commandLine) {
-    std::string line = commandLine;
+    // The frame lives in this test process, which goes on after it.
+    std::string line = commandLine + " /noexit";
     result_ = InitializeFrame(line.data());
     running_ = result_ > 0;
 }

@@ -18,23 +18,27 @@ TEST(SetupCommandLine, ReadsEveryOption) {
     SetupOptions o;
     std::string error;
     ASSERT_TRUE(ParseSetupCommandLine("/answers a.ini -LOG \"C:\\x y\\s.log\" /Src D:\\ "
-                                      "/record r.ini",
+                                      "/record r.ini /NoExit",
                                       o, error))
         << error;
     EXPECT_EQ(o.answers, "a.ini");
     EXPECT_EQ(o.log, "C:\\x y\\s.log");
     EXPECT_EQ(o.source, "D:\\");
     EXPECT_EQ(o.record, "r.ini");
+    EXPECT_TRUE(o.noExit);
     ASSERT_TRUE(ParseSetupCommandLine("", o, error));
-    EXPECT_TRUE(o.answers.empty() && o.log.empty() && o.source.empty() && o.record.empty());
+    EXPECT_TRUE(o.answers.empty() && o.log.empty() && o.source.empty() && o.record.empty() &&
+                !o.noExit);
 }
 
 TEST(SetupCommandLine, Errors) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"/quiet", "unknown option /quiet (options: /answers FILE, /log FILE, /src DIR, "
-                   "/record FILE)"},
+                   "/record FILE, /noexit)"},
         {"stray", "unexpected argument \"stray\" (options: /answers FILE, /log FILE, /src DIR, "
-                  "/record FILE)"},
+                  "/record FILE, /noexit)"},
+        {"/answers /noexit", "option /answers needs a value"},
+        {"/noexit -NOEXIT", "option -NOEXIT given twice"},
         {"/log", "option /log needs a value"},
         {"/log \"\"", "option /log needs a value"},
         {"/log /answers a.ini", "option /log needs a value"},
