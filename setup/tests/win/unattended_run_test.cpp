@@ -105,6 +105,21 @@ TEST_F(UnattendedRun, UpdateIsProposedAndKeepsTheRegisteredValues) {
     EXPECT_NE(OutcomeLine(dist, 300).find("C:\\OLDPOSTERN"), std::string::npos);
 }
 
+// Users are added only by a new installation's wizard: an update's [Users]
+// entries are each a warning, and the run completes with status 4.
+TEST_F(UnattendedRun, UsersThatNoWizardAskedForAreWarnings) {
+    RegisteredInstallation installed("C:\\OLDPOSTERN", "old.example.com");
+    Distribution dist("update-users");
+    const std::string answers = dist.WriteAnswers(
+        "update.ini", Answers("Mode=update\r\n") + "[Users]\r\nalice=Alice Example,alice-pw\r\n");
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 4u);
+    const std::vector<std::string> lines = dist.LogLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2],
+              "warning: [Users] line 4: alice not added: the installer did not ask for it");
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+}
+
 TEST_F(UnattendedRun, RemovalGoesStraightToTheWorkStep) {
     RegisteredInstallation installed("C:\\OLDPOSTERN", "old.example.com");
     Distribution dist("remove");
