@@ -88,16 +88,17 @@ seed_network_identity() {
         /v IPAddress /t REG_MULTI_SZ /d 192.168.7.10 /f >/dev/null
 }
 
-write_answers() { # MODE: C:\DIST\MODE.ini, with CRLF line ends
+write_answers() { # MODE: C:\DIST\MODE.ini, with CRLF line ends; users only for a new one
     cat >"$DIST/$1.ini" <<INI
 [Setup]
 Mode=$1
 UserDatabase=own
 HostName=mail.example.com
 Destination="C:\Program Files\Postern"
-[Users]
-alice=Alice Example,alice-pw
 INI
+    if [[ $1 == new ]]; then
+        printf '[Users]\nalice=Alice Example,alice-pw\n' >>"$DIST/$1.ini"
+    fi
     sed -i 's/$/\r/' "$DIST/$1.ini"
 }
 

@@ -184,13 +184,27 @@ run_setup() {
     local name=$1
     sed -i 's/\r*$/\r/' "$DISTRIBUTION/$name.ini"
     rm -f "$DISTRIBUTION/$name.log"
-    local started=$SECONDS
-    (cd "$DISTRIBUTION" && wine pstsetup.exe /answers "C:\\DIST\\$name.ini" /log "C:\\DIST\\$name.log")
-    echo "  pstsetup took $((SECONDS - started)) s; its run log C:\\DIST\\$name.log says:"
+    local started=$SECONDS status=0
+    (cd "$DISTRIBUTION" && wine pstsetup.exe /answers "C:\\DIST\\$name.ini" /log "C:\\DIST\\$name.log") ||
+        status=$?
+    echo "  pstsetup took $((SECONDS - started)) s and exited with status $status" \
+        "($(setup_status_meaning "$status")); its run log C:\\DIST\\$name.log says:"
     # A message box's text may go on over further lines without a time stamp.
     tr -d '\r' <"$DISTRIBUTION/$name.log" | awk '
-        /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9] / { keep = /dialog [0-9]+ .*: |installer dialog|message box|end:/ }
+        /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9] / { keep = /dialog [0-9]+ .*: |installer dialog|message box|warning:|end:/ }
         keep' | show
+}
+
+# What an unattended run's exit status says.
+setup_status_meaning() {
+    case $1 in
+        0) echo "completed" ;;
+        1) echo "quit" ;;
+        2) echo "fatal stop" ;;
+        3) echo "stopped before the first dialog" ;;
+        4) echo "completed with warnings" ;;
+        *) echo "not a status of the installer" ;;
+    esac
 }
 
 # What the installation left in the prefix.
@@ -254,8 +268,18 @@ INI
 
 demo_setup_update() {
     say "the installer, unattended: an update of the installed suite"
+    # The HOSTS file loses the host's line and is made read-only: the update
+    # cannot add the line back, says so in a warning and exits with status 4.
+    local hosts="$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts"
+    sed -i "/ $HOST\r\?\$/d" "$hosts"
+    if chattr +i "$hosts"; then
+        echo "  HOSTS without its line for $HOST, and read-only (chattr +i) for the update"
+    else
+        echo "  HOSTS without its line for $HOST (this file system cannot make it read-only)"
+    fi
     printf '[Setup]\nMode=update\n' >"$DISTRIBUTION/update.ini"
     run_setup update
+    chattr -i "$hosts" 2>/dev/null || true
     report_installation
 }
 
