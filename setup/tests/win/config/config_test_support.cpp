@@ -199,4 +199,9 @@ std::string TempFolder() {
     return folder;
 }
 
+bool LogHasWarning(const std::string& log, const std::string& text) {
+    return log.find("warning: " + text) != std::string::npos ||
+           log.find("list item STF_WARNINGS+=\"" + text + "\"") != std::string::npos;
+}
+
 } // namespace config_test

@@ -83,4 +83,8 @@ class ReadOnlyFile {
 // The temporary folder, with a trailing backslash.
 std::string TempFolder();
 
+// Whether a run log holds the installer's warning `text`: as a "warning: "
+// line, or as the STF_WARNINGS list item that handed it to the toolkit.
+bool LogHasWarning(const std::string& log, const std::string& text);
+
 } // namespace config_test
