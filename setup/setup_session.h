@@ -46,6 +46,10 @@ struct SetupSession {
     // How often the add-user wizard has asked whether to add a user this run.
     int AddUserQuestions = 0;
     std::array<char, 160> LegacyIniPath{};
+    // Set when the conversion of an old single-domain user database left
+    // users or aliases behind: MultiFlag stays unwritten, so that the next
+    // update offers the conversion again.
+    bool ConversionIncomplete = false;
 
     // Set by the stop pass: 1 when the service was installed and accepted the
     // stop request (it was running).

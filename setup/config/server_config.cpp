@@ -123,7 +123,10 @@ bool WriteGlobalValues(HKEY global, const char* topDir, const char* usersDir,
                        const char* hostName) {
     std::array<char, 200> path{};
     SetText(global, "TopDir", topDir);
-    SetDword(global, "MultiFlag", 1);
+    if (Session.ConversionIncomplete)
+        SetupTrace("MultiFlag not written: the old user database is not wholly converted");
+    else
+        SetDword(global, "MultiFlag", 1);
     SetInstDateIfAbsent(global);
     postern::FormatText(path, "%s\\cfg", topDir);
     SetDirectoryIfAbsent(global, "CfgDir", DirectoryRoom, path.data());

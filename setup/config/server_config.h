@@ -6,8 +6,9 @@
 
 // Writes the configuration for the top directory (no trailing backslash), the
 // users directory and the mail host name; newInstallation is 1 for a new
-// installation, 0 for an update. Reads LegacyIniPath, UserDbOption, Instance
-// and the services' was-running flags of the session. Returns 1.
+// installation, 0 for an update. Reads LegacyIniPath, UserDbOption, Instance,
+// ConversionIncomplete (MultiFlag is then left unwritten) and the services'
+// was-running flags of the session. Returns 1.
 int WriteServerConfiguration(const char* topDir, const char* usersDir, const char* hostName,
                              int newInstallation);
 

@@ -21,7 +21,7 @@ struct WizardAnswers {
     std::array<char, 30> UserId{};
     std::array<char, 62> FullName{};
     std::array<char, 30> Password{};
-    std::array<char, 256> Message{}; // formatted message texts
+    std::array<char, 320> Message{}; // formatted message texts
 };
 
 constexpr int DialogShift = 10;
@@ -198,7 +198,11 @@ int RunAddUserWizard(HWND owner, HINSTANCE instance, const char* domainName) {
         postern::CopyText(user.FullName, answers.FullName.data());
         postern::CopyText(user.Password, answers.Password.data());
         user.Flags = UserFlagsAddedBySetup;
-        UvAddUser(&user, &domain);
+        if (UvAddUser(&user, &domain) == 0) {
+            postern::FormatText(answers.Message, "UserID '%s' could not be added to the domain %s.",
+                                answers.UserId.data(), domainName);
+            ShowFailureBox(owner, answers.Message.data(), "Install Failed");
+        }
     }
     return 1;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 // Runs the wizard with its dialogs owned by `owner` and taken from
-// `instance`'s resources; `domainName` names the domain the users join.
-// Returns 1.
+// `instance`'s resources; `domainName` names the domain the users join. A
+// user the library does not add is named in an "Install Failed" box before
+// the wizard asks again. Returns 1.
 int RunAddUserWizard(HWND owner, HINSTANCE instance, const char* domainName);

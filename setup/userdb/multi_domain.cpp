@@ -14,6 +14,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <span>
 
 namespace {
 
@@ -66,6 +68,27 @@ void DeleteOldUserKey(const char* userId) {
         SetupTrace("key of user \"%.64s\" kept: it is no user's own key", userId);
 }
 
+// The old aliases key, opened to delete the aliases handed over one by one;
+// empty (with a trace line) when it cannot be opened.
+postern::UniqueHkey OpenOldAliases() {
+    postern::UniqueHkey key;
+    const LONG status =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, OldAliasesKey, 0, KEY_SET_VALUE, key.put());
+    if (status != ERROR_SUCCESS)
+        SetupTrace("key %s not opened (error %ld); the aliases handed over stay in it until it "
+                   "goes",
+                   OldAliasesKey, status);
+    return key;
+}
+
+void DeleteOldAlias(HKEY oldAliases, const char* alias) {
+    if (!oldAliases)
+        return;
+    const LONG status = RegDeleteValueA(oldAliases, alias);
+    if (status != ERROR_SUCCESS)
+        SetupTrace("old alias %.64s not deleted (error %ld)", alias, status);
+}
+
 // Paints the control now: the conversion runs without a message loop. The
 // zero wait takes no message; it lets systems that buffer a window's drawing
 // show what was just painted.
@@ -106,7 +129,80 @@ void ShowProgress(HWND dialog, const char* what, int done, int total) {
     Repaint(GetDlgItem(dialog, IDC_PROGRESS_LINE));
 }
 
-int ConvertUsers(HWND dialog, DomainRecord& domain) {
+// Stands for "all of them" where the old entries could not be listed.
+constexpr int AllLeft = -1;
+
+// How far the conversion got: it converts nothing without its progress
+// dialog or without the domain.
+enum class ConversionStart { Started, NoDialog, NoDomain };
+
+// What one conversion did: the entries the library accepted and those that
+// stay in the old database.
+struct ConversionOutcome {
+    ConversionStart start = ConversionStart::Started;
+    int converted = 0;
+    int usersLeft = 0;
+    int aliasesLeft = 0;
+};
+
+// The old aliases when 305 lists none: nothing stays without the old
+// aliases key; with it, every alias stays.
+int UnlistedAliases() {
+    postern::UniqueHkey key;
+    const LONG status =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, OldAliasesKey, 0, KEY_QUERY_VALUE, key.put());
+    if (status == ERROR_FILE_NOT_FOUND)
+        return 0;
+    SetupTrace("the old aliases cannot be listed; they stay in %s", OldAliasesKey);
+    return AllLeft;
+}
+
+// Whether list entry `index` is an alias to hand over (it holds '='); one
+// that cannot be read counts as such.
+bool HoldsAlias(HWND list, int index) {
+    EntryText entry{};
+    return !ReadEntry(list, index, entry) || std::strchr(entry.data(), '=') != nullptr;
+}
+
+// Lists the old users and aliases into `list` without converting any: they
+// all stay. With no list, none can be counted.
+void CountWithoutConverting(HWND list, DomainRecord& domain, ConversionOutcome& outcome) {
+    if (list == nullptr) {
+        outcome.usersLeft = AllLeft;
+        outcome.aliasesLeft = AllLeft;
+        return;
+    }
+    UvListOldUsers(list, domain.OldDatabase.data(), 1);
+    outcome.usersLeft = EntryCount(list);
+    if (UvListOldAliases(list, 0, 1) == 0) {
+        outcome.aliasesLeft = UnlistedAliases();
+        return;
+    }
+    const int total = EntryCount(list);
+    for (int j = 0; j < total; ++j)
+        outcome.aliasesLeft += HoldsAlias(list, j) ? 1 : 0;
+}
+
+// Reads one old user and adds it to the domain; its old key goes only once
+// the library holds the user. False when the user stays in the old database.
+bool ConvertUser(const char* userId, DomainRecord& domain) {
+    // A fresh record for each user: nothing of the one before reaches it.
+    UserRecord user{};
+    if (UvReadOldUser(&user, domain.OldDatabase.data(), userId) == 0) {
+        SetupTrace("old user \"%.64s\" not read; its key stays", userId);
+        return false;
+    }
+    user.Flags |= UserFlagsAddedBySetup;
+    if (UvAddUser(&user, &domain) == 0) {
+        SetupTrace("user \"%.64s\" not added to the domain %s; its old key stays", userId,
+                   Session.HostName.data());
+        return false;
+    }
+    DeleteOldUserKey(userId);
+    return true;
+}
+
+int ConvertUsers(HWND dialog, DomainRecord& domain, int& left) {
     HWND oldEntries = GetDlgItem(dialog, IDC_OLD_ENTRIES);
     HWND converted = GetDlgItem(dialog, IDC_CONVERTED_USERS);
     UvListOldUsers(oldEntries, domain.OldDatabase.data(), 1);
@@ -116,62 +212,144 @@ int ConvertUsers(HWND dialog, DomainRecord& domain) {
     for (int i = 0; i < total; ++i) {
         ShowProgress(dialog, "users", i + 1, total);
         EntryText userId{};
-        if (!ReadEntry(oldEntries, i, userId))
-            continue;
-        // A fresh record for each user: nothing of the one before reaches it.
-        UserRecord user{};
-        if (UvReadOldUser(&user, domain.OldDatabase.data(), userId.data()) == 0) {
-            SetupTrace("old user \"%.64s\" not read; its key stays", userId.data());
+        if (!ReadEntry(oldEntries, i, userId) || !ConvertUser(userId.data(), domain)) {
+            ++left;
             continue;
         }
-        user.Flags |= UserFlagsAddedBySetup;
-        if (UvAddUser(&user, &domain) == 0)
-            SetupTrace("user \"%.64s\" not added to the domain %s", userId.data(),
-                       Session.HostName.data());
         SendMessageA(converted, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(userId.data()));
         Repaint(converted);
-        DeleteOldUserKey(userId.data());
         ++count;
     }
     return count;
 }
 
-int ConvertAliases(HWND dialog, DomainRecord& domain) {
+enum class AliasOutcome { HandedOver, Skipped, Left };
+
+// Hands list entry `index` over to the domain; an alias the library accepts
+// goes from the old aliases key at once.
+AliasOutcome ConvertAlias(HWND list, int index, DomainRecord& domain, HKEY oldAliases) {
+    EntryText entry{};
+    if (!ReadEntry(list, index, entry))
+        return AliasOutcome::Left;
+    AliasText alias{};
+    AliasText target{};
+    const AliasEntryResult result =
+        RewriteAliasEntry(entry.data(), Session.HostName.data(), alias, target);
+    if (result == AliasEntryResult::NotAnAlias) {
+        SetupTrace("alias entry \"%.64s\" skipped: it has no '='", entry.data());
+        return AliasOutcome::Skipped;
+    }
+    if (result == AliasEntryResult::KeptTooLong)
+        SetupTrace("alias %.64s keeps its target: with the host name it would exceed %u "
+                   "characters",
+                   alias.data(), static_cast<unsigned>(MaxAliasText));
+    if (UvAddAlias(&domain, alias.data(), target.data()) == 0) {
+        SetupTrace("alias %.64s not added to the domain %s; it stays in the old database",
+                   alias.data(), Session.HostName.data());
+        return AliasOutcome::Left;
+    }
+    DeleteOldAlias(oldAliases, alias.data());
+    return AliasOutcome::HandedOver;
+}
+
+// The old aliases key goes once no alias is left in it.
+int ConvertAliases(HWND dialog, DomainRecord& domain, int& left) {
     HWND oldEntries = GetDlgItem(dialog, IDC_OLD_ENTRIES);
-    if (UvListOldAliases(oldEntries, 0, 1) == 0)
+    if (UvListOldAliases(oldEntries, 0, 1) == 0) {
+        left = UnlistedAliases();
         return 0;
+    }
     const int total = EntryCount(oldEntries);
     if (total == 0)
         return 0;
+    postern::UniqueHkey oldAliases = OpenOldAliases();
     int count = 0;
     for (int j = 0; j < total; ++j) {
         ShowProgress(dialog, "aliases", j + 1, total);
-        EntryText entry{};
-        if (!ReadEntry(oldEntries, j, entry))
-            continue;
-        AliasText alias{};
-        AliasText target{};
-        const AliasEntryResult result =
-            RewriteAliasEntry(entry.data(), Session.HostName.data(), alias, target);
-        if (result == AliasEntryResult::NotAnAlias) {
-            SetupTrace("alias entry \"%.64s\" skipped: it has no '='", entry.data());
-            continue;
-        }
-        if (result == AliasEntryResult::KeptTooLong)
-            SetupTrace("alias %.64s keeps its target: with the host name it would exceed %u "
-                       "characters",
-                       alias.data(), static_cast<unsigned>(MaxAliasText));
-        ++count;
-        if (UvAddAlias(&domain, alias.data(), target.data()) == 0)
-            SetupTrace("alias %.64s not added to the domain %s", alias.data(),
-                       Session.HostName.data());
+        const AliasOutcome outcome = ConvertAlias(oldEntries, j, domain, oldAliases.get());
+        count += outcome == AliasOutcome::HandedOver ? 1 : 0;
+        left += outcome == AliasOutcome::Left ? 1 : 0;
     }
-    DeleteOldKey(OldAliasesKey);
+    oldAliases.reset();
+    if (left == 0)
+        DeleteOldKey(OldAliasesKey);
     return count;
 }
 
 INT_PTR CALLBACK ConvertingProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// Creates the domain and converts into it, showing the progress in
+// `dialog`; without the dialog or the domain nothing is converted.
+ConversionOutcome Convert(HWND dialog, DomainRecord& domain) {
+    ConversionOutcome outcome;
+    if (dialog == nullptr) {
+        outcome.start = ConversionStart::NoDialog;
+        const postern::UniqueWindow list(CreateWindowExA(0, "LISTBOX", "", WS_POPUP, 0, 0, 0, 0,
+                                                         nullptr, nullptr, nullptr, nullptr));
+        CountWithoutConverting(list.get(), domain, outcome);
+        return outcome;
+    }
+    if (UvWriteDomain(&domain) == 0) {
+        SetupTrace("the domain \"%.255s\" cannot be created; nothing converted",
+                   Session.HostName.data());
+        outcome.start = ConversionStart::NoDomain;
+        CountWithoutConverting(GetDlgItem(dialog, IDC_OLD_ENTRIES), domain, outcome);
+        return outcome;
+    }
+    outcome.converted = ConvertUsers(dialog, domain, outcome.usersLeft);
+    outcome.converted += ConvertAliases(dialog, domain, outcome.aliasesLeft);
+    return outcome;
+}
+
+// Why anything stays in the old database, for the operator.
+void ReasonText(std::span<char> text, ConversionStart start) {
+    const char* host = Session.HostName.data();
+    switch (start) {
+    case ConversionStart::NoDialog:
+        postern::CopyText(text, "The progress of the conversion cannot be shown, so the user "
+                                "database was not converted:");
+        break;
+    case ConversionStart::NoDomain:
+        postern::FormatText(text,
+                            "The domain \"%s\" cannot be created, so the user database was not "
+                            "converted:",
+                            host);
+        break;
+    case ConversionStart::Started:
+        postern::FormatText(text,
+                            "Not all of the user database could be converted to the domain "
+                            "\"%s\":",
+                            host);
+        break;
+    }
+}
+
+// "1 user", "3 aliases", or "all users" where they could not be counted.
+void CountText(std::span<char> text, int count, const char* one, const char* many) {
+    if (count == AllLeft)
+        postern::FormatText(text, "all %s", many);
+    else
+        postern::FormatText(text, "%u %s", static_cast<unsigned>(count), count == 1 ? one : many);
+}
+
+// Tells the operator what stays in the old database, and keeps the
+// conversion offered for the next update.
+void ReportLeftBehind(HWND owner, const ConversionOutcome& outcome) {
+    Session.ConversionIncomplete = true;
+    std::array<char, 384> reason{};
+    std::array<char, 32> users{};
+    std::array<char, 32> aliases{};
+    ReasonText(reason, outcome.start);
+    CountText(users, outcome.usersLeft, "user", "users");
+    CountText(aliases, outcome.aliasesLeft, "alias", "aliases");
+    std::array<char, 640> message{};
+    postern::FormatText(message,
+                        "%s %s and %s stay in the old user database. The next update offers "
+                        "the conversion again.",
+                        reason.data(), users.data(), aliases.data());
+    ShowFailureBox(owner, message.data(), "Install Failed");
 }
 
 INT_PTR CALLBACK WarningProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -229,14 +407,14 @@ int ConvertUserDatabase(HWND owner, HINSTANCE instance) {
     // Zeroed, so no stray bytes of this program reach the library's storage.
     DomainRecord domain{};
     UvReadDomain(&domain, Session.HostName.data());
-    postern::UniqueWindow dialog(
+    // The progress stays up while the operator reads what stayed behind.
+    const postern::UniqueWindow dialog(
         CreateDialogParamA(instance, "DLG_CONVERTING", owner, ConvertingProc, 0));
-    if (!dialog) {
+    if (!dialog)
         SetupTrace("the dialog DLG_CONVERTING cannot be created (error %lu); nothing converted",
                    GetLastError());
-        return 0;
-    }
-    UvWriteDomain(&domain);
-    const int users = ConvertUsers(dialog.get(), domain);
-    return users + ConvertAliases(dialog.get(), domain);
+    const ConversionOutcome outcome = Convert(dialog.get(), domain);
+    if (outcome.usersLeft != 0 || outcome.aliasesLeft != 0)
+        ReportLeftBehind(owner, outcome);
+    return outcome.converted;
 }

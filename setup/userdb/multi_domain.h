@@ -13,7 +13,11 @@ int CheckMultiDomainUpgrade();
 
 // Creates the host's domain and moves every old user and alias into it,
 // showing the progress in DLG_CONVERTING (owned by `owner`, taken from
-// `instance`'s resources); deletes the old users' keys and the old aliases
-// key. Returns the users converted plus the alias entries handed over; 0 when
-// the progress dialog cannot be created (then nothing is changed).
+// `instance`'s resources). An old user's key goes once the library has added
+// the user, an old alias once the library has taken it, and the old aliases
+// key once none is left in it. When the progress dialog or the domain cannot
+// be made, nothing is converted. Whatever stays in the old database is named
+// in an "Install Failed" box, and the session's ConversionIncomplete keeps
+// the conversion offered for the next update. Returns the users converted
+// plus the aliases the library took.
 int ConvertUserDatabase(HWND owner, HINSTANCE instance);

@@ -2,8 +2,10 @@
 // shown from the installer's resources on the installer's thread, the rules
 // and messages of the user id, the duplicate check, the question counter,
 // and the users it adds to the user database (usrvault.dll beside the test).
+#include "config/config_test_support.h"
 #include "wizard_harness.h"
 
+#include "common/suite_registry.h"
 #include "common/win_test_support.h"
 #include "setup/res/pstsetup_rc.h"
 #include "setup/setup_session.h"
@@ -36,13 +38,13 @@ class Wizard : public ::testing::Test {
         FreshDatabase();
     }
 
-    // Runs the wizard for `Domain` on the installer's thread, its dialogs
+    // Runs the wizard for the domain on the installer's thread, its dialogs
     // owned by a window of that thread.
-    void Start() {
-        thread_ = std::make_unique<InstallerThread>([this] {
+    void Start(const char* domainName = Domain) {
+        thread_ = std::make_unique<InstallerThread>([this, domainName] {
             HWND owner = CreateOwnerWindow();
             owner_ = owner;
-            result_ = RunAddUserWizard(owner, GetModuleHandleA(nullptr), Domain);
+            result_ = RunAddUserWizard(owner, GetModuleHandleA(nullptr), domainName);
             DestroyWindow(owner);
         });
     }
@@ -220,6 +222,25 @@ TEST_F(Wizard, ADuplicateIsReportedAndTheQuestionAsksForAnother) {
     EXPECT_EQ(carol.Flags, 0x80u);
     EXPECT_EQ(StoredUserIds(), (std::vector<std::string>{"carol", "postmaster"}));
     EXPECT_EQ(Session.AddUserQuestions, 3);
+}
+
+TEST_F(Wizard, AUserTheLibraryDoesNotAddIsReportedAndTheQuestionAsksAgain) {
+    Start(UnstoredDomain);
+    Answer(FirstQuestion, IDCANCEL);
+    Add("mail.admin", "Mail Admin", "secret");
+    HWND box = Dialog("Install Failed");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ItemText(box, 0xFFFF),
+              "UserID 'mail.admin' could not be added to the domain unstored.example.com.");
+    EXPECT_TRUE(ShowsIcon(box));
+    EXPECT_EQ(GetWindow(box, GW_OWNER), owner_.load()) << "owned by the wizard's owner";
+    Click(box, IDOK);
+    ASSERT_TRUE(WaitGone(box));
+    Answer(AnotherQuestion, IDOK);
+    ASSERT_TRUE(Ended());
+    EXPECT_FALSE(
+        config_test::KeyExists(std::string(postern::SuiteDomainsKey) + "\\" + UnstoredDomain));
+    EXPECT_EQ(Session.AddUserQuestions, 2);
 }
 
 TEST_F(Wizard, CancelInAnyDataDialogEndsItWithoutAddingTheUser) {

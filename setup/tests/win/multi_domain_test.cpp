@@ -18,6 +18,7 @@
 #include <array>
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -68,16 +69,37 @@ std::string Tree(const std::string& key) {
     return text;
 }
 
+// The list box's entries, in order.
+std::vector<std::string> Entries(HWND list) {
+    std::vector<std::string> entries(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::array<char, 512> entry{};
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
+        entries[i] = entry.data();
+    }
+    return entries;
+}
+
+// The operator's message when users or aliases stay in the old database.
+std::string LeftBehind(const std::string& reason, const std::string& counts) {
+    return reason + " " + counts +
+           " stay in the old user database. The next update offers the conversion again.";
+}
+
 class Conversion : public ::testing::Test {
   protected:
     void SetUp() override {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
         postern::CopyText(Session.HostName, Domain);
         Session.Instance = GetModuleHandleA(nullptr);
+        Session.ConversionIncomplete = false;
+        base_ = config_test::TempFolder() + "multi-domain-" + std::to_string(GetCurrentProcessId());
     }
     void TearDown() override {
         thread_.reset();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        DeleteFileA((base_ + ".ini").c_str());
+        DeleteFileA((base_ + ".log").c_str());
     }
     // An installation before virtual domains, with its user database.
     void OldInstallation(DWORD addresses) {
@@ -111,8 +133,49 @@ class Conversion : public ::testing::Test {
         return result_;
     }
 
+    // Runs `body` on the installer's thread inside an unattended frame whose
+    // answer file holds `answer` (its message boxes are answered with their
+    // default button); returns the run log.
+    std::string Unattended(const std::function<void()>& body, const std::string& answer = "") {
+        std::ofstream(base_ + ".ini", std::ios::binary) << "[Setup]\r\n" << answer << "\r\n";
+        DeleteFileA((base_ + ".log").c_str());
+        const std::string line =
+            "/log \"" + base_ + ".log\" /noexit /answers \"" + base_ + ".ini\"";
+        thread_ = std::make_unique<InstallerThread>([line, body] {
+            std::string commandLine = line;
+            // Marked as started, as StartFrame does, so that warnings reach the log.
+            Session.FrameMarker = InitializeFrame(commandLine.data());
+            if (Session.FrameMarker <= 0)
+                return;
+            body();
+            TerminateFrame();
+            Session.FrameMarker = 0;
+        });
+        EXPECT_TRUE(thread_->Join(30000)) << answer;
+        std::ostringstream read;
+        read << std::ifstream(base_ + ".log", std::ios::binary).rdbuf();
+        return read.str();
+    }
+    // ConvertUserDatabase in an unattended frame, with the dialogs of
+    // `instance`; its run log is kept in log_.
+    int ConvertUnattended(HINSTANCE instance = GetModuleHandleA(nullptr)) {
+        std::atomic<int> converted{-5};
+        log_ = Unattended([&] { converted = ConvertUserDatabase(HwndFrame(), instance); });
+        return converted;
+    }
+    // Whether the run's "Install Failed" box said `text` and made it a warning.
+    ::testing::AssertionResult Reported(const std::string& text) {
+        if (log_.find("message box \"Install Failed\": " + text + " -> OK") == std::string::npos)
+            return ::testing::AssertionFailure() << "no box \"" << text << "\" in\n" << log_;
+        if (!config_test::LogHasWarning(log_, "Install Failed: " + text))
+            return ::testing::AssertionFailure() << "no warning \"" << text << "\" in\n" << log_;
+        return ::testing::AssertionSuccess();
+    }
+
     std::unique_ptr<InstallerThread> thread_;
     std::atomic<int> result_{-5};
+    std::string base_;
+    std::string log_;
 };
 
 } // namespace
@@ -197,7 +260,14 @@ TEST_F(Conversion, TheProgressDialogIsItsTemplate) {
 }
 
 TEST_F(Conversion, ConvertDatabaseMovesTheOldUsersAndAliasesIntoTheHostsDomain) {
+    // dave and the alias taken are in the domain already, so the library
+    // refuses them; carol cannot be read.
+    FreshDatabase();
+    StoreUser("dave", "Dave Stored", "stored-pw");
+    StoreAlias("taken", "stored-target");
     OldInstallation(1);
+    OldUser("dave", "dave-pw");
+    OldAlias("taken", "roster mylist");
     OldAlias("staff", "roster mylist");
     OldAlias("prog", "|c:\\pst\\roster.exe   mylist");
     OldAlias("alone", "roster");
@@ -210,10 +280,27 @@ TEST_F(Conversion, ConvertDatabaseMovesTheOldUsersAndAliasesIntoTheHostsDomain) 
     HWND dialog = WaitForDialog(thread_->Id(), Warning);
     ASSERT_NE(dialog, nullptr);
     Click(dialog, IDOK);
+    // The box counts what stays while the progress shows the users added.
+    HWND box = WaitForDialog(thread_->Id(), "Install Failed");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ItemText(box, 0xFFFF),
+              LeftBehind("Not all of the user database could be converted to the domain "
+                         "\"example.com\":",
+                         "2 users and 1 alias"));
+    EXPECT_TRUE(ShowsIcon(box));
+    HWND progress = WaitForDialog(thread_->Id(), "Converting Users");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(Entries(GetDlgItem(progress, IDC_CONVERTED_USERS)),
+              (std::vector<std::string>{"alice", "bob"}));
+    Click(box, IDOK);
     ASSERT_EQ(Result(), 1);
+    EXPECT_TRUE(Session.ConversionIncomplete);
 
-    EXPECT_EQ(StoredUserIds(), (std::vector<std::string>{"alice", "bob"}));
+    EXPECT_EQ(StoredUserIds(), (std::vector<std::string>{"alice", "bob", "dave"}));
     UserRecord user{};
+    ASSERT_TRUE(FindStoredUser("dave", user));
+    EXPECT_STREQ(user.FullName.data(), "Dave Stored");
+    EXPECT_TRUE(KeyExists(Root + "\\dave")) << "refused, so not deleted";
     ASSERT_TRUE(FindStoredUser("alice", user));
     EXPECT_STREQ(user.Password.data(), "alice-pw");
     EXPECT_EQ(user.Flags, 0x83u); // the old default 0x03 kept
@@ -233,27 +320,67 @@ TEST_F(Conversion, ConvertDatabaseMovesTheOldUsersAndAliasesIntoTheHostsDomain) 
     EXPECT_EQ(Alias("post"), "alice@example.net");
     EXPECT_EQ(Alias("fits"), "roster example.com " + std::string(492, 'x'));
     EXPECT_EQ(Alias("over"), "roster " + std::string(493, 'x')) << "handed over unchanged";
-    EXPECT_FALSE(KeyExists(Root + "\\_aliases"));
+    // Each alias taken went from the old key; the refused one stays there.
+    EXPECT_EQ(Alias("taken"), "stored-target");
+    EXPECT_EQ(config_test::ValueCount(Root + "\\_aliases"), 1);
+    EXPECT_EQ(TextValue(Root + "\\_aliases", "taken"), "roster mylist");
 }
 
 TEST_F(Conversion, TheAliasesKeyStaysWhenNoAliasWasListed) {
     OldInstallation(1);
     struct Case {
         const char* what;
-        bool numberValue; // a value the library cannot list fails the listing
-        int converted;    // the users left: alice and bob, then dave
+        bool numberValue;   // a value the library cannot list fails the listing
+        const char* user;   // a new old user each time
+        int converted;      // the users left: alice and bob, then the new one
+        const char* counts; // what stays: carol, who cannot be read, and the aliases
     };
-    for (const Case c : {Case{"empty", false, 3}, Case{"not listable", true, 1}}) {
+    for (const Case c : {Case{"empty", false, "dave", 3, "1 user and 0 aliases"},
+                         Case{"not listable", true, "erin", 1, "1 user and all aliases"}}) {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, (Root + "\\_aliases").c_str());
         postern::UniqueHkey aliases;
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, (Root + "\\_aliases").c_str(), 0, nullptr, 0,
                         KEY_SET_VALUE, nullptr, aliases.put(), nullptr);
         if (c.numberValue)
             SetNumber(Root + "\\_aliases", "staff", 7);
-        OldUser("dave", "dave-pw");
-        EXPECT_EQ(ConvertUserDatabase(nullptr, GetModuleHandleA(nullptr)), c.converted) << c.what;
+        OldUser(c.user, "new-pw");
+        EXPECT_EQ(ConvertUnattended(), c.converted) << c.what;
         EXPECT_TRUE(KeyExists(Root + "\\_aliases")) << c.what;
-        EXPECT_FALSE(KeyExists(Root + "\\dave")) << c.what;
+        EXPECT_FALSE(KeyExists(Root + "\\" + c.user)) << c.what;
+        EXPECT_TRUE(Reported(LeftBehind("Not all of the user database could be converted to the "
+                                        "domain \"example.com\":",
+                                        c.counts)));
+    }
+}
+
+TEST_F(Conversion, NothingIsConvertedWithoutTheDomainOrTheProgressDialog) {
+    const std::string percents(90, '%'); // a key name of 270 characters: too long for a key
+    struct Case {
+        std::string host;
+        HINSTANCE instance; // kernel32 has no DLG_CONVERTING
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"", nullptr, "The domain \"\" cannot be created"},
+        {percents, nullptr, "The domain \"" + percents + "\" cannot be created"},
+        {Domain, GetModuleHandleA("kernel32.dll"),
+         "The progress of the conversion cannot be shown"},
+    };
+    for (const Case& c : cases) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        Session.ConversionIncomplete = false;
+        postern::CopyText(Session.HostName, c.host.c_str());
+        OldInstallation(1);
+        OldAlias("staff", "roster mylist");
+        OldAlias("post", "alice@example.net");
+        const std::string before = Tree(Root);
+        EXPECT_EQ(ConvertUnattended(c.instance ? c.instance : GetModuleHandleA(nullptr)), 0)
+            << c.reason;
+        // Every old user and alias where it was, and no domain.
+        EXPECT_EQ(Tree(Root), before) << c.reason;
+        EXPECT_TRUE(Reported(LeftBehind(c.reason + ", so the user database was not converted:",
+                                        "3 users and 2 aliases")));
+        EXPECT_TRUE(Session.ConversionIncomplete) << c.reason;
     }
 }
 
@@ -270,28 +397,12 @@ TEST_F(Conversion, UnattendedRunsAnswerTheWarningFromConvertDatabase) {
         {"", 1, "Convert Database (default)", 0},
         {"ConvertDatabase=maybe", 0, "Cancel Installation (quitting)", 1},
     };
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    const std::string base =
-        std::string(temp) + "multi-domain-" + std::to_string(GetCurrentProcessId());
     for (const Case& c : cases) {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
         OldInstallation(2);
-        std::ofstream(base + ".ini", std::ios::binary) << "[Setup]\r\n" << c.answer << "\r\n";
-        DeleteFileA((base + ".log").c_str());
-        const std::string line =
-            "/log \"" + base + ".log\" /noexit /answers \"" + base + ".ini\"";
-        thread_ = std::make_unique<InstallerThread>([this, line] {
-            std::string commandLine = line;
-            if (InitializeFrame(commandLine.data()) <= 0)
-                return;
-            result_ = CheckMultiDomainUpgrade();
-            TerminateFrame();
-        });
-        ASSERT_TRUE(thread_->Join(30000)) << c.answer;
-        std::ostringstream read;
-        read << std::ifstream(base + ".log", std::ios::binary).rdbuf();
-        const std::string log = read.str();
+        result_ = -5;
+        const std::string log =
+            Unattended([this] { result_ = CheckMultiDomainUpgrade(); }, c.answer);
         const auto count = [&log](const std::string& text) {
             std::size_t n = 0;
             for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
@@ -308,6 +419,4 @@ TEST_F(Conversion, UnattendedRunsAnswerTheWarningFromConvertDatabase) {
                   c.quits);
         EXPECT_EQ(count("failed:"), 0u) << log;
     }
-    DeleteFileA((base + ".ini").c_str());
-    DeleteFileA((base + ".log").c_str());
 }

@@ -3,8 +3,10 @@
 // rules, refused entries logged and the next one taken; with /record, the
 // users an operator (or an answer file) added written as [Users] entries.
 // The wizard runs on an installer thread that starts and ends the frame.
+#include "config/config_test_support.h"
 #include "wizard_harness.h"
 
+#include "common/suite_registry.h"
 #include "common/win_test_support.h"
 #include "setup/setup_session.h"
 #include "setup/userdb/add_user_wizard.h"
@@ -56,21 +58,25 @@ class WizardRun : public ::testing::Test {
 
     // Starts the frame with `arguments` (and the log) on an installer
     // thread, runs the wizard owned by the frame, and ends the frame.
-    void Start(const std::string& arguments) {
+    void Start(const std::string& arguments, const char* domainName = Domain) {
         const std::string line = "/log \"" + Log() + "\" /noexit " + arguments;
-        thread_ = std::make_unique<InstallerThread>([this, line] {
+        thread_ = std::make_unique<InstallerThread>([this, line, domainName] {
             std::string commandLine = line;
             frame_ = InitializeFrame(commandLine.data());
             if (frame_ <= 0)
                 return;
-            result_ = RunAddUserWizard(HwndFrame(), GetModuleHandleA(nullptr), Domain);
+            // Marked as started, as StartFrame does, so that warnings reach the log.
+            Session.FrameMarker = frame_;
+            result_ = RunAddUserWizard(HwndFrame(), GetModuleHandleA(nullptr), domainName);
             TerminateFrame();
+            Session.FrameMarker = 0;
         });
     }
     // An unattended run from an answer file with these [Users] lines.
-    void RunUnattended(const std::string& users, const std::string& more = "") {
+    void RunUnattended(const std::string& users, const std::string& more = "",
+                       const char* domainName = Domain) {
         std::ofstream(Path("answers.ini"), std::ios::binary) << "[Setup]\r\n[Users]\r\n" + users;
-        Start("/answers \"" + Path("answers.ini") + "\" " + more);
+        Start("/answers \"" + Path("answers.ini") + "\" " + more, domainName);
         ASSERT_TRUE(thread_->Join(30000)) << "the unattended wizard did not end by itself";
         ASSERT_GT(frame_, 0);
         EXPECT_EQ(result_, 1);
@@ -163,6 +169,30 @@ TEST_F(WizardRun, UnattendedAddsTheValidEntriesAndLogsTheRefusedOnes) {
               std::string::npos)
         << record;
     EXPECT_EQ(record.find("postmaster"), std::string::npos) << record;
+}
+
+TEST_F(WizardRun, AUserTheLibraryDoesNotAddIsRefusedWithAWarning) {
+    RunUnattended("mail.admin=Mail Admin,secret\r\ncarol=Carol Example,carol-pw\r\n", "",
+                  UnstoredDomain);
+    const auto text = [](const char* userId) {
+        return std::string("UserID '") + userId +
+               "' could not be added to the domain unstored.example.com.";
+    };
+    EXPECT_EQ(LinesStarting("message box "),
+              (std::vector<std::string>{
+                  "message box \"Install Failed\": " + text("mail.admin") + " -> OK",
+                  "message box \"Install Failed\": " + text("carol") + " -> OK"}));
+    EXPECT_EQ(LinesStarting("unattended: [Users]"),
+              (std::vector<std::string>{
+                  "unattended: [Users] line 3: mail.admin refused: " + text("mail.admin"),
+                  "unattended: [Users] line 4: carol refused: " + text("carol")}));
+    for (const char* userId : {"mail.admin", "carol"})
+        EXPECT_TRUE(config_test::LogHasWarning(ReadFile(Log()), "Install Failed: " + text(userId)))
+            << userId;
+    EXPECT_EQ(LinesStarting("installer dialog \"Add a user?\": ").size(), 3u);
+    EXPECT_FALSE(
+        config_test::KeyExists(std::string(postern::SuiteDomainsKey) + "\\" + UnstoredDomain));
+    EXPECT_EQ(LogLines().back(), "end: completed");
 }
 
 TEST_F(WizardRun, WithoutUsersTheQuestionIsAnsweredContinue) {

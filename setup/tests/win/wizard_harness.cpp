@@ -14,21 +14,32 @@ namespace wizard_test {
 
 void FreshDatabase() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+    StoreDomain(Domain);
+}
+
+void StoreDomain(const char* domainName) {
     DomainRecord domain{};
     UvOpenDatabase();
-    UvReadDomain(&domain, Domain);
+    UvReadDomain(&domain, domainName);
     domain.DomainText.fill('\0');
     UvWriteDomain(&domain);
 }
 
-void StoreUser(const char* userId, const char* fullName, const char* password) {
+void StoreUser(const char* userId, const char* fullName, const char* password,
+               const char* domainName) {
     DomainRecord domain{};
     UserRecord user{};
-    UvReadDomain(&domain, Domain);
+    UvReadDomain(&domain, domainName);
     UvFindUser(&user, &domain, userId);
     std::strcpy(user.FullName.data(), fullName);
     std::strcpy(user.Password.data(), password);
     UvAddUser(&user, &domain);
+}
+
+void StoreAlias(const char* alias, const char* target, const char* domainName) {
+    DomainRecord domain{};
+    UvReadDomain(&domain, domainName);
+    UvAddAlias(&domain, alias, target);
 }
 
 bool FindStoredUser(const char* userId, UserRecord& user) {

@@ -4,11 +4,14 @@
 #include "delivery_windows.h"
 #include "installed_suite.h"
 #include "setup_run.h"
+#include "wizard_harness.h"
 
 #include "common/suite_registry.h"
 #include "common/win_test_support.h"
 
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -334,4 +337,130 @@ TEST_F(WorkStep, AHostsFileThatCannotBeWrittenIsAWarning) {
         << warnings[0];
     EXPECT_EQ(hosts.find(Host), std::string::npos);
     EXPECT_EQ(TextValue(Global, "HostName"), Host); // the rest is installed
+}
+
+namespace {
+
+const std::string OldAliases = Root + "\\_aliases";
+const std::string OldDomain = std::string(postern::SuiteDomainsKey) + "\\" + OldHost;
+
+// The old host's domain holds the user dave and the alias postmaster, so the
+// library refuses both until the operator removes them from it.
+void StoreDaveAndPostmaster() {
+    wizard_test::StoreDomain(OldHost);
+    wizard_test::StoreUser("dave", "Dave Stored", "stored-pw", OldHost);
+    wizard_test::StoreAlias("postmaster", "root", OldHost);
+}
+void RemoveDaveAndPostmaster() {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (OldDomain + "\\Users\\dave").c_str());
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, (OldDomain + "\\Aliases").c_str(), "postmaster");
+}
+// carol's full name does not fit the library's record, and an alias that is
+// no text fails the listing, until the operator mends both.
+void SpoilCarolAndTheAliases() {
+    SetText(Root + "\\carol", "FullName", std::string(70, 'c'));
+    SetDword(OldAliases, "numbered", 7);
+}
+void MendCarolAndTheAliases() {
+    SetText(Root + "\\carol", "FullName", "Carol Old");
+    config_test::DeleteValue(OldAliases, "numbered");
+}
+
+// The ids (users) or aliases that the library's call log shows it took.
+std::vector<std::string> Taken(const std::string& log, const std::string& operation) {
+    std::vector<std::string> taken;
+    const std::string call = operation + "(\"" + OldHost + "\", \"";
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find(call);
+        if (at != std::string::npos && line.find(") -> 1") != std::string::npos)
+            taken.push_back(
+                line.substr(at + call.size(), line.find('"', at + call.size()) - at - call.size()));
+    }
+    return taken;
+}
+
+} // namespace
+
+TEST_F(WorkStep, WhatAnUpdateCannotConvertStaysUntilTheNextUpdateConvertsIt) {
+    struct Case {
+        const char* what;
+        const char* hostName; // the first update's
+        void (*prepare)();    // after the seed
+        void (*mend)();       // what the operator does before the next update
+        const char* message;  // the first update's box
+        std::vector<std::string> usersLeft, aliasesLeft;
+    };
+    const Case cases[] = {
+        {"no domain",
+         "",
+         [] {},
+         [] {},
+         "The domain \"\" cannot be created, so the user database was not converted: 2 users "
+         "and 3 aliases",
+         {"carol", "dave"},
+         {"list1", "list2", "postmaster"}},
+        {"refused",
+         OldHost,
+         StoreDaveAndPostmaster,
+         RemoveDaveAndPostmaster,
+         "Not all of the user database could be converted to the domain \"mail.old.test\": 1 "
+         "user and 1 alias",
+         {"dave"},
+         {"postmaster"}},
+        {"not readable, not listable",
+         OldHost,
+         SpoilCarolAndTheAliases,
+         MendCarolAndTheAliases,
+         "Not all of the user database could be converted to the domain \"mail.old.test\": 1 "
+         "user and all aliases",
+         {"carol"},
+         {"list1", "list2", "postmaster"}},
+    };
+    const auto in = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoveSuiteRegistry();
+        SeedSingleDomainInstallation(true);
+        c.prepare();
+        SuiteRun run("update-unconverted");
+        const std::string update = "[Setup]\r\nMode=update\r\nConvertDatabase=yes\r\nHostName=";
+        run.Run(update + c.hostName + "\r\n", 4);
+        const std::string message = std::string(c.message) +
+                                    " stay in the old user database. The next update offers the "
+                                    "conversion again.";
+        EXPECT_TRUE(
+            run.Dist().LogContains("message box \"Install Failed\": " + message + " -> OK"));
+        EXPECT_TRUE(config_test::LogHasWarning(ReadWholeFile(run.Dist().LogPath()),
+                                               "Install Failed: " + message));
+        for (const std::string user : {"carol", "dave"}) {
+            EXPECT_EQ(KeyExists(Root + "\\" + user), in(c.usersLeft, user)) << user;
+            if (!in(c.usersLeft, user)) {
+                EXPECT_EQ(StoredUserFlags(OldHost, user).value_or(0) & 0x80, 0x80u) << user;
+            }
+        }
+        for (const std::string alias : {"list1", "list2", "postmaster"})
+            EXPECT_EQ(ValueExists(OldAliases, alias.c_str()), in(c.aliasesLeft, alias)) << alias;
+        EXPECT_EQ(SubkeyNames(postern::SuiteDomainsKey).size(), c.hostName[0] ? 1u : 0u);
+        // The rest of the configuration is written; MultiFlag is not.
+        EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
+        EXPECT_EQ(TextValue(Global, "SendName"), std::string(OldDir) + "\\RELAYOUT.exe");
+
+        // The next update hands over only what stayed, and ends the conversion.
+        c.mend();
+        DeleteFileA(run.Dist().Path("usrvault.log").c_str());
+        DeleteFileA(run.Dist().LogPath().c_str());
+        run.Run(update + OldHost + "\r\n");
+        EXPECT_EQ(run.Dist().LastLine(), "end: completed");
+        EXPECT_TRUE(run.Dist().LogContains("installer dialog \"WARNING! Please Read!\": "));
+        EXPECT_FALSE(run.Dist().LogContains("Install Failed"));
+        EXPECT_EQ(Taken(run.VaultLog(), "202 AddUser"), c.usersLeft);
+        EXPECT_EQ(Taken(run.VaultLog(), "422 AddAlias"), c.aliasesLeft);
+        EXPECT_FALSE(KeyExists(Root + "\\carol"));
+        EXPECT_FALSE(KeyExists(Root + "\\dave"));
+        EXPECT_FALSE(KeyExists(OldAliases));
+        EXPECT_TRUE(ValueExists(Global, "MultiFlag"));
+    }
 }

@@ -199,4 +199,8 @@ std::string TempFolder() {
     return folder;
 }
 
+bool LogHasWarning(const std::string& log, const std::string& text) {
+    return log.find(" warning: " + text + "\r\n") != std::string::npos;
+}
+
 } // namespace config_test

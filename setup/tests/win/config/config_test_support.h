@@ -83,4 +83,7 @@ class ReadOnlyFile {
 // The temporary folder, with a trailing backslash.
 std::string TempFolder();
 
+// Whether a run log holds the whole line "warning: <text>".
+bool LogHasWarning(const std::string& log, const std::string& text);
+
 } // namespace config_test

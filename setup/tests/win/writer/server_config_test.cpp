@@ -230,6 +230,24 @@ TEST_F(ServerConfig, UpdateKeepsWhatIsPresentAndRewritesTheRest) {
 
 // Each value written only when absent is replaced when its data does not fit
 // the buffer it is tested with, and kept when it just fits.
+// After a conversion that left users or aliases in the old database, an
+// update writes everything but MultiFlag, so that the next one converts again.
+TEST_F(ServerConfig, AnIncompleteConversionLeavesOnlyMultiFlagUnwritten) {
+    for (const bool incomplete : {false, true}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        SetGlobalText("InstDate", "19970301-1200");
+        Session.ConversionIncomplete = incomplete;
+        EXPECT_EQ(Write(0), 1);
+        EXPECT_EQ(Global("MultiFlag").present, !incomplete) << incomplete;
+        EXPECT_EQ(Global("TopDir").data, WithNul(top_)) << incomplete;
+        EXPECT_EQ(Global("HostName").data, WithNul(kHost)) << incomplete;
+        EXPECT_EQ(Global("SendName").data, WithNul(top_ + "\\RELAYOUT.exe")) << incomplete;
+        EXPECT_EQ(Global("LogHost").data, "127.0.0.1") << incomplete;
+        EXPECT_EQ(Global("InstDate").data, WithNul("19970301-1200")) << incomplete;
+        EXPECT_EQ(DomainFlags() & 0x10, 0x10u) << "the host's domain is written";
+    }
+}
+
 TEST_F(ServerConfig, PresenceBuffersDecideWhatIsKept) {
     const struct {
         const char* name;
