@@ -81,7 +81,8 @@ TEST(SetupPlatform, WindowsNt351AsksForTheUserDatabase) {
     ReportedVersion nt351("nt351");
     Distribution dist("nt351");
     const std::string answers =
-        dist.WriteAnswers("new.ini", "[Setup]\r\nMode=new\r\nUserDatabase=nt\r\n");
+        dist.WriteAnswers("new.ini", "[Setup]\r\nMode=new\r\nUserDatabase=nt\r\n"
+                                     "HostName=mail.example.com\r\n");
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), 0u);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
