@@ -148,6 +148,19 @@ bool Distribution::LogContains(const std::string& text) const {
     return ReadWholeFile(log_).find(text) != std::string::npos;
 }
 
+std::vector<std::string> Distribution::Warnings() const {
+    static const std::string line = "warning: ";
+    static const std::string item = "list item STF_WARNINGS+=\"";
+    std::vector<std::string> warnings;
+    for (const std::string& text : LogLines()) {
+        if (text.rfind(line, 0) == 0)
+            warnings.push_back(text.substr(line.size()));
+        else if (text.rfind(item, 0) == 0 && text.size() > item.size() && text.back() == '"')
+            warnings.push_back(text.substr(item.size(), text.size() - item.size() - 1));
+    }
+    return warnings;
+}
+
 namespace {}
 
 RegisteredInstallation::RegisteredInstallation(const char* topDir, const char* hostName) {

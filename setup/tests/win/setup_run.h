@@ -47,6 +47,10 @@ class Distribution {
     std::size_t ShownCount() const;
     std::string LastLine() const;
     bool LogContains(const std::string& text) const;
+    // The texts of the run's warnings in order: the toolkit's "warning: TEXT"
+    // lines, or, from a toolkit that does not write those yet, the items it
+    // logs as added to its warning list (list item STF_WARNINGS+="TEXT").
+    std::vector<std::string> Warnings() const;
 
   private:
     std::string root_;

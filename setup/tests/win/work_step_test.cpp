@@ -8,6 +8,8 @@
 #include "common/suite_registry.h"
 #include "common/win_test_support.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -170,6 +172,71 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
                                  "files in the directory\nC:\\Program Files\\Postern that belong "
                                  "to Postern -> OK"));
     EXPECT_FALSE(dist.LogContains("De-Install Failed"));
+}
+
+namespace {
+
+// The installer's name for a window in its warnings.
+std::string HandleText(HWND window) {
+    char text[32] = "";
+    std::snprintf(text, sizeof text, "%p", static_cast<void*>(window));
+    return text;
+}
+
+std::size_t PositionOf(const std::vector<HWND>& windows, HWND window) {
+    return static_cast<std::size_t>(std::find(windows.begin(), windows.end(), window) -
+                                    windows.begin());
+}
+
+} // namespace
+
+// A delivery program that hangs while it handles WM_CLOSE holds the removal up
+// for 30 s, no longer: its window is given up with a warning that names it,
+// and the windows after it are still closed. The installer is a child process
+// with a time limit, so a wait without a bound fails the test instead of
+// hanging it. (The one 30 s wait of the test suite.)
+TEST_F(WorkStep, AHungDeliveryWindowIsGivenUpAfterItsBoundAndTheOthersStillClose) {
+    RegisteredInstallation installed(InstallDir, Host);
+    Distribution dist("remove-hung-window");
+    // Windows are enumerated newest first: `later` is met before the hung
+    // window, `earlier` after it.
+    DeliveryWindows earlier({"RELAYWND", "RELAYOUT"});
+    HungDeliveryWindow hung("RELAYOUT");
+    DeliveryWindows later({"RELAYWND"});
+    const std::vector<HWND> order = TopLevelWindows();
+    const std::size_t hungAt = PositionOf(order, hung.Handle());
+    ASSERT_LT(hungAt, order.size());
+    ASSERT_LT(PositionOf(order, later.Handles()[0]), hungAt);
+    for (HWND window : earlier.Handles()) {
+        ASSERT_LT(PositionOf(order, window), order.size());
+        ASSERT_GT(PositionOf(order, window), hungAt) << "a window met after the hung one";
+    }
+
+    const std::string answers = dist.WriteAnswers("remove.ini", "[Setup]\r\nMode=remove\r\n");
+    const DWORD status = dist.Run("/answers \"" + answers + "\"", 90000);
+    const bool arrived = hung.CloseArrived();
+    hung.Release();
+    ASSERT_NE(status, static_cast<DWORD>(-1))
+        << "the installer still waited for the hung window after 90 s and was ended";
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 5007}));
+    EXPECT_EQ(dist.LastLine().rfind("end: completed", 0), 0u) << dist.LastLine();
+
+    EXPECT_TRUE(arrived) << "WM_CLOSE was sent to the hung window";
+    using Close = DeliveryWindows::Close;
+    EXPECT_EQ(later.Closes(), (std::vector<Close>{{true, false}}));
+    EXPECT_EQ(earlier.Closes(), (std::vector<Close>{{true, false}, {true, false}}));
+
+    // One warning, naming the window by class, handle and process, and why.
+    const std::string handle = HandleText(hung.Handle());
+    const std::vector<std::string> warnings = dist.Warnings();
+    ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
+    const std::string& warning = warnings[0];
+    EXPECT_NE(warning.find("RELAYOUT"), std::string::npos) << warning;
+    EXPECT_NE(warning.find(handle), std::string::npos) << handle << " in " << warning;
+    EXPECT_NE(warning.find("process " + std::to_string(GetCurrentProcessId())), std::string::npos)
+        << warning;
+    EXPECT_NE(warning.find("timed out"), std::string::npos) << warning;
+    EXPECT_NE(warning.find("error 1460"), std::string::npos) << "ERROR_TIMEOUT: " << warning;
 }
 
 namespace {
