@@ -19,9 +19,36 @@ namespace {
 // The delivery program's window classes, matched whole and case-sensitively.
 constexpr std::array<std::string_view, 2> DeliveryWindowClasses = {"RELAYWND", "RELAYOUT"};
 constexpr int ClassNameLimit = 127;
+// How long a delivery window is given to handle WM_CLOSE.
+constexpr UINT DeliveryWindowAnswerMs = 30000;
 constexpr UINT SystemDirectoryLimit = 240;
 // Subkey names are read into 256 bytes: the longest name the registry allows.
 constexpr DWORD SubkeyNameSize = 256;
+
+// Sends WM_CLOSE and waits up to 30 s for the window to handle it; a window
+// whose thread is already hung is given up at once. One that does not answer
+// is a warning, and the walk goes on; one that went away meanwhile is not.
+void CloseDeliveryWindow(HWND window, std::string_view className) {
+    DWORD_PTR answer = 0;
+    const DWORD start = GetTickCount();
+    SetLastError(ERROR_SUCCESS);
+    if (SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, DeliveryWindowAnswerMs,
+                            &answer) != 0)
+        return;
+    const DWORD error = GetLastError();
+    const DWORD waited = GetTickCount() - start;
+    if (error == ERROR_INVALID_WINDOW_HANDLE)
+        return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const char* why = error != ERROR_TIMEOUT             ? "the message could not be sent"
+                      : waited >= DeliveryWindowAnswerMs ? "timed out"
+                                                         : "its program is hung";
+    SetupWarning("the delivery program's window %.*s (handle %p, process %lu) did not answer "
+                 "WM_CLOSE within %u s: %s (error %lu); going on without it",
+                 static_cast<int>(className.size()), className.data(), static_cast<void*>(window),
+                 processId, DeliveryWindowAnswerMs / 1000, why, error);
+}
 
 BOOL CALLBACK CloseIfDeliveryWindow(HWND window, LPARAM) {
     std::array<char, ClassNameLimit + 1> className{};
@@ -31,7 +58,7 @@ BOOL CALLBACK CloseIfDeliveryWindow(HWND window, LPARAM) {
     const std::string_view name(className.data(), static_cast<std::size_t>(length));
     for (const std::string_view deliveryClass : DeliveryWindowClasses) {
         if (name == deliveryClass) {
-            SendMessageA(window, WM_CLOSE, 0, 0);
+            CloseDeliveryWindow(window, name);
             break;
         }
     }

@@ -2,13 +2,17 @@
 // removing what the suite registered with the system.
 #pragma once
 
-// Closes the delivery program's windows, stops the suite's eight services
+// Closes the delivery program's windows, then stops the suite's eight services
 // (keeping the was-running flags) and, in a new installation or a removal,
-// deletes every service but TERMSVC.
+// deletes every service but TERMSVC. Nothing in it waits without a bound.
 void ShutDownSuite();
 
 // Sends WM_CLOSE to every top-level window whose class is exactly RELAYWND or
-// RELAYOUT, waiting until each has handled it.
+// RELAYOUT, one after the other, waiting up to 30 s for each to handle it (a
+// window whose program is already hung is given up at once; one that hangs
+// while handling the message costs the whole 30 s). A window that does not
+// answer is a warning naming its class, handle and process and why; the walk
+// goes on with the next window.
 void CloseDeliveryWindows();
 
 // The removal: deletes the control-panel applet from the system directory,

@@ -13,8 +13,11 @@
 
 namespace {
 
-constexpr int StopChecks = 15;
-constexpr DWORD StopCheckPauseMs = 1000;
+// The stop wait: the status is checked every 100 ms for up to 15 s; after the
+// service reports that it stopped, its process is given up to 5 s to end.
+constexpr DWORD StopWaitMs = 15000;
+constexpr DWORD StopCheckPauseMs = 100;
+constexpr DWORD ProcessEndWaitMs = 5000;
 constexpr DWORD InstallCommandWaitMs = 30000;
 constexpr std::size_t ImagePathSize = 200;
 
@@ -41,24 +44,73 @@ bool WasRunning(SuiteServiceIndex index) {
     return flag != nullptr && *flag != 0;
 }
 
-// Waits for an accepted stop: the status is checked up to 15 times, 1000 ms
-// apart, and the wait ends as soon as the service reports that it stopped.
-// The status comes from the control manager (an interrogation would be
-// refused while the service is stopping and end the wait too early).
-void WaitForStop(SC_HANDLE service, const char* serviceName, DWORD state) {
-    for (int check = 0; check < StopChecks && state != SERVICE_STOPPED; ++check) {
+// The process of a running service that has it to itself, opened (before the
+// stop is requested, so that the id cannot name another process by then) to be
+// waited on; empty when the service shares its process with others, has none
+// (process id 0) or the process cannot be opened.
+postern::UniqueKernelHandle OpenOwnProcess(SC_HANDLE service, const char* serviceName) {
+    SERVICE_STATUS_PROCESS status{};
+    DWORD needed = 0;
+    if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                              sizeof status, &needed)) {
+        SetupTrace("%s: QueryServiceStatusEx failed (error %lu); its process is not waited for",
+                   serviceName, GetLastError());
+        return {};
+    }
+    if (status.dwProcessId == 0 || (status.dwServiceType & SERVICE_WIN32_SHARE_PROCESS) != 0 ||
+        (status.dwServiceFlags & SERVICE_RUNS_IN_SYSTEM_PROCESS) != 0)
+        return {};
+    postern::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
+    if (!process)
+        SetupTrace("%s: OpenProcess of process %lu failed (error %lu); its end is not waited for",
+                   serviceName, status.dwProcessId, GetLastError());
+    return process;
+}
+
+// Waits for an accepted stop: the status is checked every 100 ms until the
+// service reports that it stopped, for up to 15 s. The status comes from the
+// control manager (an interrogation would be refused while the service is
+// stopping and end the wait too early). True when it stopped; a service still
+// stopping after 15 s is a warning.
+bool WaitForStop(SC_HANDLE service, const char* serviceName, DWORD state) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (state == SERVICE_STOPPED)
+            return true;
+        if (GetTickCount() - start >= StopWaitMs) {
+            SetupWarning("service %s did not stop within %lu s (state %lu); its re-registration "
+                         "may fail until the machine restarts or its process ends",
+                         serviceName, StopWaitMs / 1000, state);
+            return false;
+        }
         Sleep(StopCheckPauseMs);
         SERVICE_STATUS status{};
         if (!QueryServiceStatus(service, &status)) {
             SetupTrace("%s: QueryServiceStatus failed (error %lu) while waiting for the stop",
                        serviceName, GetLastError());
-            return;
+            return false;
         }
         state = status.dwCurrentState;
     }
-    if (state != SERVICE_STOPPED)
-        SetupTrace("%s did not stop within %d s (state %lu)", serviceName,
-                   StopChecks * static_cast<int>(StopCheckPauseMs / 1000), state);
+}
+
+// A service reports that it stopped before its process has exited, and the
+// program stays in use until it has: the process is given up to 5 s to end
+// after the stop. One that is still running then is a warning.
+void WaitForProcessEnd(HANDLE process, const char* serviceName) {
+    switch (WaitForSingleObject(process, ProcessEndWaitMs)) {
+    case WAIT_OBJECT_0:
+        return;
+    case WAIT_TIMEOUT:
+        SetupWarning("service %s reported that it stopped, but its process %lu did not end within "
+                     "%lu s; its "
+                     "re-registration may fail until the machine restarts or the process ends",
+                     serviceName, GetProcessId(process), ProcessEndWaitMs / 1000);
+        return;
+    default:
+        SetupTrace("%s: waiting for its process failed (error %lu)", serviceName, GetLastError());
+        return;
+    }
 }
 
 // Runs a service program's install command and waits for it to end (at most
@@ -67,8 +119,9 @@ void RunInstallCommand(const char* topDir, SuiteServiceIndex index) {
     const SuiteService& service = SuiteServices[index];
     std::array<char, InstallCommandSize> command;
     if (!FormatInstallCommand(command, topDir, service)) {
-        SetupTrace("%s: the install command for %s does not fit %u bytes", service.Name, topDir,
-                   static_cast<unsigned>(InstallCommandSize));
+        SetupWarning("service %s: its install command for %s does not fit %u bytes and was not "
+                     "run; the service may not be registered",
+                     service.Name, topDir, static_cast<unsigned>(InstallCommandSize));
         return;
     }
     STARTUPINFOA startup{};
@@ -78,20 +131,24 @@ void RunInstallCommand(const char* topDir, SuiteServiceIndex index) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        SetupTrace("%s: running %s failed (error %lu)", service.Name, command.data(),
-                   GetLastError());
+        SetupWarning("service %s: its install command %s could not be started (error %lu); the "
+                     "service may not be registered",
+                     service.Name, command.data(), GetLastError());
         return;
     }
     const postern::UniqueKernelHandle processHandle(process.hProcess);
     const postern::UniqueKernelHandle threadHandle(process.hThread);
     if (WaitForSingleObject(process.hProcess, InstallCommandWaitMs) != WAIT_OBJECT_0) {
-        SetupTrace("%s: %s did not end within %lu s; going on", service.Name, command.data(),
-                   InstallCommandWaitMs / 1000);
+        SetupWarning("service %s: its install command %s did not end within %lu s; going on, "
+                     "the service may not be registered",
+                     service.Name, command.data(), InstallCommandWaitMs / 1000);
         return;
     }
     DWORD exitCode = 0;
     if (GetExitCodeProcess(process.hProcess, &exitCode) && exitCode != 0)
-        SetupTrace("%s: %s ended with status %lu", service.Name, command.data(), exitCode);
+        SetupWarning("service %s: its install command %s ended with status %lu; the service may "
+                     "not be registered",
+                     service.Name, command.data(), exitCode);
 }
 
 void StartSuiteService(SuiteServiceIndex index) {
@@ -146,6 +203,8 @@ int ControlSuiteService(const char* serviceName, int operation) {
     }
     if (operation != StopOperation)
         return 0;
+    // Opened before the request: once stopped, the service no longer names it.
+    const postern::UniqueKernelHandle process = OpenOwnProcess(service.get(), serviceName);
     SERVICE_STATUS status{};
     if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
         const DWORD error = GetLastError();
@@ -153,7 +212,8 @@ int ControlSuiteService(const char* serviceName, int operation) {
             SetupTrace("%s: the stop request failed (error %lu)", serviceName, error);
         return 0;
     }
-    WaitForStop(service.get(), serviceName, status.dwCurrentState);
+    if (WaitForStop(service.get(), serviceName, status.dwCurrentState) && process)
+        WaitForProcessEnd(process.get(), serviceName);
     return 1;
 }
 

@@ -9,8 +9,14 @@ constexpr int StartOperation = 1;
 constexpr int StopOperation = 2;
 
 // Starts (operation 1) or stops (operation 2) the service; any other operation
-// does nothing. A stop waits until the service has stopped: up to 15 status
-// checks, 1000 ms apart. Nonzero when the request was accepted.
+// does nothing. A stop waits until the service has stopped, checking its status
+// every 100 ms for up to 15 s, and then, when the service has a process of its
+// own, up to 5 s more for that process to end (a service reports that it
+// stopped before its program has exited, and the copy that follows needs the
+// program free). A service still stopping after 15 s, or whose process is still
+// running 5 s after the stop, is a warning (its re-registration may fail until
+// the machine restarts or the process ends). Nonzero when the request was
+// accepted.
 int ControlSuiteService(const char* serviceName, int operation);
 // Nonzero when the service was marked for deletion.
 int DeleteSuiteService(const char* serviceName);
@@ -26,11 +32,13 @@ void StopSuiteServices();
 void DeleteSuiteServices();
 // New installation: each service program in `topDir` registers itself
 // (LOGSVC, then RELAYSVC, DROPSVC, PLANSVC, DIRSVC, PASSSVC, WATCHSVC); only
-// LOGSVC and PASSSVC are started.
+// LOGSVC and PASSSVC are started. Each install command is waited for (at most
+// 30 s); one that cannot be started, ends with a non-zero status or runs
+// longer is a warning, and the pass goes on.
 void InstallAndStartServices(const char* topDir);
 // Update: starts LOGSVC, RELAYSVC and DROPSVC, then PASSSVC, PLANSVC and DIRSVC
 // when they were running, then WATCHSVC when it was running (otherwise its
-// program registers it).
+// program registers it, as in a new installation).
 void RestartSuiteServices(const char* topDir);
 // An update that stops before it installs anything: the update's start pass
 // without install commands (LOGSVC, RELAYSVC and DROPSVC, then PASSSVC,

@@ -38,7 +38,6 @@ LRESULT CALLBACK DeliveryWindows::Procedure(HWND window, UINT message, WPARAM w,
 void DeliveryWindows::Run() {
     threadId_ = GetCurrentThreadId();
     const HINSTANCE module = GetModuleHandleA(nullptr);
-    std::vector<HWND> windows;
     for (std::size_t i = 0; i < classes_.size(); ++i) {
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = Procedure;
@@ -49,18 +48,45 @@ void DeliveryWindows::Run() {
                                     nullptr, nullptr, module, nullptr);
         SetPropA(window, "index", reinterpret_cast<HANDLE>(i + 1));
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        windows.push_back(window);
+        windows_.push_back(window);
     }
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
     ready_ = true;
     while (GetMessageA(&message, nullptr, 0, 0) > 0)
         DispatchMessageA(&message);
-    for (HWND window : windows)
+    for (HWND window : windows_)
         if (IsWindow(window))
             DestroyWindow(window);
     for (const std::string& name : classes_)
         UnregisterClassA(name.c_str(), module);
+}
+
+HungDeliveryWindow::HungDeliveryWindow(const std::string& className)
+    : release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), window_({className}, [this] {
+          arrived_ = true;
+          WaitForSingleObject(release_.get(), 120000);
+          return true;
+      }) {}
+
+// The window's thread ends (the last member goes first) before the event is closed.
+HungDeliveryWindow::~HungDeliveryWindow() {
+    Release();
+}
+
+namespace {
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
 }
 
 } // namespace setup_test

@@ -148,7 +148,15 @@ bool Distribution::LogContains(const std::string& text) const {
     return ReadWholeFile(log_).find(text) != std::string::npos;
 }
 
-namespace {}
+std::vector<std::string> Distribution::Warnings() const {
+    static const std::string line = "warning: ";
+    std::vector<std::string> warnings;
+    for (const std::string& text : LogLines()) {
+        if (text.rfind(line, 0) == 0)
+            warnings.push_back(text.substr(line.size()));
+    }
+    return warnings;
+}
 
 RegisteredInstallation::RegisteredInstallation(const char* topDir, const char* hostName) {
     RemoveSuiteRegistry();

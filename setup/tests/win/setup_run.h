@@ -47,6 +47,8 @@ class Distribution {
     std::size_t ShownCount() const;
     std::string LastLine() const;
     bool LogContains(const std::string& text) const;
+    // The texts of the run's "warning: TEXT" lines, in order.
+    std::vector<std::string> Warnings() const;
 
   private:
     std::string root_;

@@ -10,6 +10,7 @@
 #include "common/win_test_support.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -65,14 +66,7 @@ class SuiteRun {
         ASSERT_EQ(dist_.Run("/answers \"" + path + "\"", 120000), status)
             << ReadWholeFile(dist_.LogPath());
     }
-    // The run log's warning lines.
-    std::vector<std::string> Warnings() const {
-        std::vector<std::string> warnings;
-        for (const std::string& line : dist_.LogLines())
-            if (line.rfind("warning: ", 0) == 0)
-                warnings.push_back(line);
-        return warnings;
-    }
+
     // The user-database library's call log, beside the library the installer loaded.
     std::string VaultLog() const { return ReadWholeFile(dist_.Path("usrvault.log")); }
 
@@ -188,6 +182,72 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
 
 namespace {
 
+// The installer's name for a window in its warnings.
+std::string HandleText(HWND window) {
+    char text[32] = "";
+    std::snprintf(text, sizeof text, "%p", static_cast<void*>(window));
+    return text;
+}
+
+std::size_t PositionOf(const std::vector<HWND>& windows, HWND window) {
+    return static_cast<std::size_t>(std::find(windows.begin(), windows.end(), window) -
+                                    windows.begin());
+}
+
+} // namespace
+
+// A delivery program that hangs while it handles WM_CLOSE holds the removal up
+// for 30 s, no longer: its window is given up with a warning that names it,
+// and the windows after it are still closed. The installer is a child process
+// with a time limit, so a wait without a bound fails the test instead of
+// hanging it. (The one 30 s wait of the test suite.)
+TEST_F(WorkStep, AHungDeliveryWindowIsGivenUpAfterItsBoundAndTheOthersStillClose) {
+    RegisteredInstallation installed(InstallDir, Host);
+    Distribution dist("remove-hung-window");
+    // Windows are enumerated newest first: `later` is met before the hung
+    // window, `earlier` after it.
+    DeliveryWindows earlier({"RELAYWND", "RELAYOUT"});
+    HungDeliveryWindow hung("RELAYOUT");
+    DeliveryWindows later({"RELAYWND"});
+    const std::vector<HWND> order = TopLevelWindows();
+    const std::size_t hungAt = PositionOf(order, hung.Handle());
+    ASSERT_LT(hungAt, order.size());
+    ASSERT_LT(PositionOf(order, later.Handles()[0]), hungAt);
+    for (HWND window : earlier.Handles()) {
+        ASSERT_LT(PositionOf(order, window), order.size());
+        ASSERT_GT(PositionOf(order, window), hungAt) << "a window met after the hung one";
+    }
+
+    const std::string answers = dist.WriteAnswers("remove.ini", "[Setup]\r\nMode=remove\r\n");
+    const DWORD status = dist.Run("/answers \"" + answers + "\"", 90000);
+    const bool arrived = hung.CloseArrived();
+    hung.Release();
+    ASSERT_NE(status, static_cast<DWORD>(-1))
+        << "the installer still waited for the hung window after 90 s and was ended";
+    EXPECT_EQ(status, 4u) << "completed with a warning";
+    EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 5007}));
+    EXPECT_EQ(dist.LastLine(), "end: completed");
+
+    EXPECT_TRUE(arrived) << "WM_CLOSE was sent to the hung window";
+    using Close = DeliveryWindows::Close;
+    EXPECT_EQ(later.Closes(), (std::vector<Close>{{true, false}}));
+    EXPECT_EQ(earlier.Closes(), (std::vector<Close>{{true, false}, {true, false}}));
+
+    // One warning, naming the window by class, handle and process, and why.
+    const std::string handle = HandleText(hung.Handle());
+    const std::vector<std::string> warnings = dist.Warnings();
+    ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
+    const std::string& warning = warnings[0];
+    EXPECT_NE(warning.find("RELAYOUT"), std::string::npos) << warning;
+    EXPECT_NE(warning.find(handle), std::string::npos) << handle << " in " << warning;
+    EXPECT_NE(warning.find("process " + std::to_string(GetCurrentProcessId())), std::string::npos)
+        << warning;
+    EXPECT_NE(warning.find("timed out"), std::string::npos) << warning;
+    EXPECT_NE(warning.find("error 1460"), std::string::npos) << "ERROR_TIMEOUT: " << warning;
+}
+
+namespace {
+
 constexpr char OldDir[] = "C:\\PSTOLD";
 constexpr char OldHost[] = "mail.old.test";
 
@@ -274,8 +334,8 @@ TEST_F(WorkStep, DecliningTheConversionCopiesAndConfiguresNothing) {
     run.Run(NewInstallation("ConvertDatabase=no\r\n"), 4);
     const Distribution& dist = run.Dist();
     EXPECT_EQ(dist.LastLine(), "end: completed");
-    EXPECT_EQ(run.Warnings(),
-              std::vector<std::string>{"warning: new installation not done: the conversion was "
+    EXPECT_EQ(run.Dist().Warnings(),
+              std::vector<std::string>{"new installation not done: the conversion was "
                                        "declined; the suite's services were removed and nothing "
                                        "was installed"});
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 700}));
@@ -304,8 +364,8 @@ TEST_F(WorkStep, DecliningTheConversionInAnUpdateStartsTheServicesAgain) {
     const Distribution& dist = run.Dist();
     EXPECT_EQ(dist.LastLine(), "end: completed");
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 700}));
-    EXPECT_EQ(run.Warnings(), std::vector<std::string>{
-                                  "warning: update not done: the conversion was declined"});
+    EXPECT_EQ(run.Dist().Warnings(),
+              std::vector<std::string>{"update not done: the conversion was declined"});
     for (const char* service : {"RELAYSVC", "DROPSVC", "LOGSVC", "PLANSVC"})
         EXPECT_TRUE(postern::WaitFor([&] { return ServiceRunning(service); })) << service;
     EXPECT_FALSE(ServiceRunning("DIRSVC"));
@@ -328,9 +388,9 @@ TEST_F(WorkStep, AHostsFileThatCannotBeWrittenIsAWarning) {
         hosts = HostsText();
     }
     EXPECT_EQ(run.Dist().LastLine(), "end: completed");
-    const std::vector<std::string> warnings = run.Warnings();
+    const std::vector<std::string> warnings = run.Dist().Warnings();
     ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
-    EXPECT_EQ(warnings[0].rfind("warning: HOSTS: ", 0), 0u) << warnings[0];
+    EXPECT_EQ(warnings[0].rfind("HOSTS: ", 0), 0u) << warnings[0];
     EXPECT_NE(warnings[0].find(" cannot be written (error "), std::string::npos) << warnings[0];
     EXPECT_NE(warnings[0].find("; not added: " + std::string(AdapterAddress) + " " + Host),
               std::string::npos)

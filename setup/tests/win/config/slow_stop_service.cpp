@@ -1,7 +1,9 @@
 // A service program for the stop-wait tests: registered with "-installquiet"
 // under SLOW_SERVICE_NAME, it runs until told to stop and then stays "stop
 // pending" for SLOW_STOP_MS milliseconds before it reports that it stopped,
-// as a server that closes its connections first would.
+// as a server that closes its connections first would; its process then goes
+// on for SLOW_EXIT_MS milliseconds more, as one that cleans up after the
+// report would.
 #include "standins/services/service_command.h"
 #include "standins/services/service_install.h"
 #include "standins/services/service_status.h"
@@ -14,6 +16,7 @@ namespace {
 
 constexpr char Name[] = SLOW_SERVICE_NAME;
 constexpr DWORD StopMs = SLOW_STOP_MS;
+constexpr DWORD ExitMs = SLOW_EXIT_MS;
 constexpr DWORD StepMs = 500;
 
 postern::UniqueKernelHandle StopEvent;
@@ -37,8 +40,10 @@ void WINAPI ServiceMain(DWORD, char**) {
     }
     standins::ReportServiceState(SERVICE_RUNNING);
     WaitForSingleObject(StopEvent.get(), INFINITE);
-    for (DWORD waited = 0; waited < StopMs; waited += StepMs) {
-        Sleep(StepMs);
+    for (DWORD remaining = StopMs; remaining != 0;) {
+        const DWORD step = remaining < StepMs ? remaining : StepMs;
+        Sleep(step);
+        remaining -= step;
         standins::ReportServiceState(SERVICE_STOP_PENDING, NO_ERROR, StopMs + StepMs);
     }
     standins::ReportServiceState(SERVICE_STOPPED);
@@ -60,5 +65,9 @@ int main(int argc, char** argv) {
     char name[sizeof Name];
     lstrcpynA(name, Name, sizeof name);
     SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
-    return StartServiceCtrlDispatcherA(table) ? 0 : 1;
+    // The dispatcher returns once the service has reported that it stopped.
+    if (!StartServiceCtrlDispatcherA(table))
+        return 1;
+    Sleep(ExitMs);
+    return 0;
 }
