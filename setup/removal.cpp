@@ -141,8 +141,9 @@ void RemoveInstallation() {
         ShowFailureBox(nullptr, text.data(), "De-Install Failed");
     }
     std::array<char, 256> text{};
-    postern::FormatText(text, "You must manually delete the files in the directory\n%s that "
-                              "belong to Postern",
+    postern::FormatText(text,
+                        "You must manually delete the files in the directory\n%s that "
+                        "belong to Postern",
                         Session.TopDir.data());
     MessageBoxA(nullptr, text.data(), "Manual Remove", MB_OK);
 }

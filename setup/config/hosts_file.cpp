@@ -46,8 +46,7 @@ bool AppendBytes(HANDLE file, const std::string& bytes) {
 void WarnHostNotAdded(const char* hostName, const char* addressList) {
     const bool noAddress = addressList == nullptr || FirstAddress(addressList).empty() ||
                            std::string_view(addressList).size() < MinAddressListLength;
-    SetupWarning("HOSTS: no line for \"%.255s\" is added: %s",
-                 hostName != nullptr ? hostName : "",
+    SetupWarning("HOSTS: no line for \"%.255s\" is added: %s", hostName != nullptr ? hostName : "",
                  noAddress ? "no IPv4 address of this machine is known"
                            : "the host name is not usable there");
 }

@@ -9,7 +9,6 @@
 
 #include <shlobj.h>
 
-
 namespace setup_test {
 namespace {
 
@@ -27,8 +26,7 @@ std::string SystemFolder() {
 std::optional<std::string> ReadValueBytes(const std::string& keyPath, const char* name,
                                           DWORD* type = nullptr) {
     postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD size = 0;
     if (RegQueryValueExA(key.get(), name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
@@ -142,8 +140,7 @@ std::string SystemApplet() {
 }
 
 std::string ServiceImagePath(const std::string& name) {
-    const auto bytes =
-        ReadValueBytes(std::string(postern::ServicesKey) + "\\" + name, "ImagePath");
+    const auto bytes = ReadValueBytes(std::string(postern::ServicesKey) + "\\" + name, "ImagePath");
     return bytes ? std::string(bytes->c_str()) : std::string();
 }
 
@@ -184,8 +181,7 @@ void RemoveService(const std::string& name) {
 std::vector<std::string> SubkeyNames(const std::string& keyPath) {
     std::vector<std::string> names;
     postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return names;
     char name[256];
     for (DWORD i = 0; RegEnumKeyA(key.get(), i, name, sizeof name) == ERROR_SUCCESS; ++i)

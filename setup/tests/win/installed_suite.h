@@ -35,7 +35,7 @@ class SuiteSandbox {
     void Clear() const;
     std::vector<std::string> installFolders_;
     std::optional<std::string> hosts_;
-    config_test::SavedValue bind_;   // the TCP/IP binding, put back last
+    config_test::SavedValue bind_;    // the TCP/IP binding, put back last
     config_test::ScratchKey adapter_; // the adapter's key, removed at the end
 };
 

@@ -218,8 +218,8 @@ TEST_F(UnattendedRun, TheLongestTopDirectoryIsAccepted) {
     Distribution dist("longest-dest");
     const std::string longest = "C:\\" + std::string(75, 'd'); // 78 characters
     const std::string answers = dist.WriteAnswers(
-        "ok.ini", Answers("Mode=new\r\nHostName=mail.example.com\r\nDestination=" + longest +
-                          "\\\r\n"));
+        "ok.ini",
+        Answers("Mode=new\r\nHostName=mail.example.com\r\nDestination=" + longest + "\\\r\n"));
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");

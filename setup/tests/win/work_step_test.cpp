@@ -85,7 +85,6 @@ class WorkStep : public ::testing::Test {
     SuiteSandbox sandbox_{{InstallDir, "C:\\PSTOLD"}};
 };
 
-
 } // namespace
 
 TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
@@ -110,8 +109,7 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
         EXPECT_EQ(ServiceImagePath(service),
                   service == "TERMSVC" ? "" : "\"" + Installed(program) + "\"")
             << service;
-        EXPECT_EQ(ServiceRunning(service), service == "LOGSVC" || service == "PASSSVC")
-            << service;
+        EXPECT_EQ(ServiceRunning(service), service == "LOGSVC" || service == "PASSSVC") << service;
     }
     EXPECT_NE(HostsText().find(std::string(AdapterAddress) + " " + Host + "\r\n"),
               std::string::npos)
@@ -119,10 +117,10 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
 
     // Items 1 to 8, each with one backslash between folder and file.
     const std::pair<const char*, const char*> items[] = {
-        {"Postern Client", "postern.exe"},          {"Postern User Manager", "usermgr.exe"},
-        {"Postern Monitor", "pstview.exe"},         {"Postern List Server", "roster.exe"},
-        {"Postern Documentation", "pstguide.wri"},  {"Postern User Utility", "pstuser.exe"},
-        {"Postern Release Notes", "pstsuite.txt"},  {"Postern Pager Client", "pagedesk.exe"}};
+        {"Postern Client", "postern.exe"},         {"Postern User Manager", "usermgr.exe"},
+        {"Postern Monitor", "pstview.exe"},        {"Postern List Server", "roster.exe"},
+        {"Postern Documentation", "pstguide.wri"}, {"Postern User Utility", "pstuser.exe"},
+        {"Postern Release Notes", "pstsuite.txt"}, {"Postern Pager Client", "pagedesk.exe"}};
     for (const auto& [caption, file] : items) {
         const std::string link = GroupFolder() + "\\" + caption + ".lnk";
         EXPECT_TRUE(FileThere(link)) << link;
@@ -161,8 +159,9 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
 
     // Exactly the windows of the two classes, each while the services ran.
     using Close = DeliveryWindows::Close;
-    EXPECT_EQ(windows.Closes(), (std::vector<Close>{{true, true}, {true, true}, {false, false},
-                                                    {false, false}, {true, true}}));
+    EXPECT_EQ(windows.Closes(),
+              (std::vector<Close>{
+                  {true, true}, {true, true}, {false, false}, {false, false}, {true, true}}));
 
     for (const std::string& service : SuiteServiceNames)
         EXPECT_EQ(ServiceImagePath(service).empty(), service != "TERMSVC") << service;

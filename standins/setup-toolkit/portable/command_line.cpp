@@ -32,7 +32,8 @@ bool IsNoExitOption(std::string_view word) {
            SameName(word.substr(1), "noexit");
 }
 
-constexpr char OptionList[] = " (options: /answers FILE, /log FILE, /src DIR, /record FILE, /noexit)";
+constexpr char OptionList[] =
+    " (options: /answers FILE, /log FILE, /src DIR, /record FILE, /noexit)";
 
 } // namespace
 

@@ -19,7 +19,8 @@ class Unattended : public testing::Test {
   protected:
     void Start(const std::string& answers) {
         ASSERT_TRUE(WriteText(dir_.File("answers.ini"), answers));
-        std::string line = "/log \"" + Log() + "\" /answers \"" + dir_.File("answers.ini") + "\" /noexit";
+        std::string line =
+            "/log \"" + Log() + "\" /answers \"" + dir_.File("answers.ini") + "\" /noexit";
         ASSERT_GT(InitializeFrame(line.data()), 0);
         started_ = true;
     }
