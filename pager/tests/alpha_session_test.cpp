@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 using namespace pager;
 
 namespace {
@@ -13,14 +16,18 @@ const std::string kConnect = "\r\nCONNECT 1200\r\n";
 const std::string kLogonOk = "110 1.8\r\x06\r\x1b[p\r";
 const std::string kBlockAck = "211 Page(s) Sent Successfully\r\x06\r";
 const std::string kGoodbye = "115 Goodbye\r\x1b\x04\r";
-const std::string kBlock = "\x02" "123\rabc\r\x03" "1=;\r";
+const std::string kBlock = "\x02"
+                           "123\rabc\r\x03"
+                           "1=;\r";
 
 int Send(ScriptedLine& line, const char* message = "abc", const char* init = "ATE0",
          const char* phone = "5551234", const char* id = "123") {
     return AlphaSession(line, init, phone, id, message);
 }
 
-std::vector<std::string> Writes(std::initializer_list<std::string> w) { return w; }
+std::vector<std::string> Writes(std::initializer_list<std::string> w) {
+    return w;
+}
 
 bool Traced(const ScriptedLine& line, const std::string& text) {
     return line.trace.find(text) != std::string::npos;
@@ -37,17 +44,24 @@ TEST(AlphaSession, AcceptedPageFullConversation) {
     ScriptedLine line;
     line.Replies({kOk, kConnect, "ID=", kLogonOk, kBlockAck, kGoodbye, kOk});
     EXPECT_EQ(Send(line), 1);
-    EXPECT_EQ(line.writes, Writes({"ATE0\r", "ATDT5551234\r", "\r\n", "\x1bPG1\r", kBlock,
-                                   "\x04\r", "+++", "ATH0\r"}));
+    EXPECT_EQ(line.writes, Writes({"ATE0\r", "ATDT5551234\r", "\r\n", "\x1bPG1\r", kBlock, "\x04\r",
+                                   "+++", "ATH0\r"}));
     const std::string expected =
-        "sending \"ATE0\r\"\r\nwaiting for completion\r\nreturned \"" + kOk + "\"\r\n"
-        "sending \"ATDT5551234\r\"\r\nwaiting for completion\r\nreturned \"" + kConnect +
+        "sending \"ATE0\r\"\r\nwaiting for completion\r\nreturned \"" + kOk +
+        "\"\r\n"
+        "sending \"ATDT5551234\r\"\r\nwaiting for completion\r\nreturned \"" +
+        kConnect +
         "\"\r\n"
         "sending \"\r\n\"\r\nreturned \"ID=\"\r\n"
-        "Got ID=sending \"\x1bPG1\r\"\r\nwaiting for completion\r\nreturned \"" + kLogonOk +
+        "Got ID=sending \"\x1bPG1\r\"\r\nwaiting for completion\r\nreturned \"" +
+        kLogonOk +
         "\"\r\n"
-        "Got [p\r\nsending \"" + kBlock + "\"\r\nreturned \"" + kBlockAck + "\"\r\n"
-        "sending \"\x04\r\"\r\nwaiting for completion\r\nreturned \"" + kGoodbye + "\"\r\n"
+        "Got [p\r\nsending \"" +
+        kBlock + "\"\r\nreturned \"" + kBlockAck +
+        "\"\r\n"
+        "sending \"\x04\r\"\r\nwaiting for completion\r\nreturned \"" +
+        kGoodbye +
+        "\"\r\n"
         "sending \"+++\"\r\nsending \"ATH0\r\"\r\nwaiting for completion\r\nreturned \"" +
         kOk + "\"\r\n";
     EXPECT_EQ(line.trace, expected);
@@ -57,14 +71,14 @@ TEST(AlphaSession, PhaseTimeoutsAndTheTimeFloor) {
     ScriptedLine line;
     line.Replies({kOk, kConnect, "ID=", kLogonOk, kBlockAck, kGoodbye, kOk});
     ASSERT_EQ(Send(line), 1);
-    ASSERT_EQ(line.timeouts.size(), 4u);
-    EXPECT_EQ(line.timeouts[0].readInterval, 2000u);
-    EXPECT_EQ(line.timeouts[0].readTotal, 10000u);
-    EXPECT_EQ(line.timeouts[1].readTotal, 50000u);
-    EXPECT_EQ(line.timeouts[2].readInterval, 1000u);
-    EXPECT_EQ(line.timeouts[2].readTotal, 2000u);
-    EXPECT_EQ(line.timeouts[2].writeTotal, 2000u);
-    EXPECT_EQ(line.timeouts[3].readTotal, 10000u);
+    // Init, dial, wake the terminal, wait for "ID=" (to the end): read
+    // interval, read total and write total of each, in milliseconds.
+    const std::vector<std::array<std::uint32_t, 3>> documented = {
+        {2000, 10000, 10000}, {2000, 50000, 10000}, {1000, 2000, 2000}, {1000, 10000, 10000}};
+    std::vector<std::array<std::uint32_t, 3>> set;
+    for (const pager::LineTimeouts& t : line.timeouts)
+        set.push_back({t.readInterval, t.readTotal, t.writeTotal});
+    EXPECT_EQ(set, documented);
     // Two 2000 ms gaps (init, dial), five 1000 ms gaps (ID=, logon, block, EOT,
     // ATH0) and the 1000 ms pause before ATH0.
     EXPECT_EQ(line.clockMs, 10000u);
@@ -207,8 +221,8 @@ TEST(AlphaSession, CarrierAloneCountsAsConnected) {
 
 TEST(AlphaSession, BusyRedialsThenConnects) {
     ScriptedLine line;
-    line.Replies({kOk, "\r\nBUSY\r\n", "\r\nBUSY\r\n", kConnect, "ID=", kLogonOk, kBlockAck,
-                  kGoodbye, kOk});
+    line.Replies(
+        {kOk, "\r\nBUSY\r\n", "\r\nBUSY\r\n", kConnect, "ID=", kLogonOk, kBlockAck, kGoodbye, kOk});
     EXPECT_EQ(Send(line), 1);
     EXPECT_EQ(CountOf(line.trace, "Busy\r\n"), 2);
     EXPECT_EQ(line.pauses, (std::vector<std::uint32_t>{3000, 3000, 1000}));
@@ -249,8 +263,8 @@ TEST(AlphaSession, ChattyTerminalKeepsReadingThenIdArrives) {
 
 TEST(AlphaSession, FivePromptsThenWaitForId) {
     ScriptedLine line;
-    line.Replies({kOk, kConnect, "", "", "", "", "", "", "", "ID=", kLogonOk, kBlockAck,
-                  kGoodbye, kOk});
+    line.Replies(
+        {kOk, kConnect, "", "", "", "", "", "", "", "ID=", kLogonOk, kBlockAck, kGoodbye, kOk});
     EXPECT_EQ(Send(line), 1);
     EXPECT_EQ(CountOf(line.trace, "sending \"\r\n\""), 5);
 }
@@ -308,8 +322,8 @@ TEST(AlphaSession, LogonSentAgainWhenTerminalPromptsAgain) {
 
 TEST(AlphaSession, GoAheadMayComeInLaterReads) {
     ScriptedLine line;
-    line.Replies({kOk, kConnect, "ID=", "110 1.8\r\x06\r", "", "\x1b[p\r", kBlockAck, kGoodbye,
-                  kOk});
+    line.Replies(
+        {kOk, kConnect, "ID=", "110 1.8\r\x06\r", "", "\x1b[p\r", kBlockAck, kGoodbye, kOk});
     EXPECT_EQ(Send(line), 1);
 
     ScriptedLine never;
@@ -387,5 +401,6 @@ TEST(AlphaSession, MessageReachesTheBlockAsTheTerminalShouldSeeIt) {
     line.Replies({kOk, kConnect, "ID=", kLogonOk, kBlockAck, kGoodbye, kOk});
     EXPECT_EQ(AlphaSession(line, "ATE0", "5551234", "12-3", "disk\r\nfull\t!"), 1);
     const std::string& block = line.writes.at(4);
-    EXPECT_EQ(block.substr(0, 17), "\x02" "123\rdisk full!\r\x03");
+    EXPECT_EQ(block.substr(0, 17), "\x02"
+                                   "123\rdisk full!\r\x03");
 }

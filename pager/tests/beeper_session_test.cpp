@@ -11,8 +11,7 @@ namespace {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-void Format(std::span<char> out, const char* format, std::uintptr_t first,
-            std::uintptr_t second) {
+void Format(std::span<char> out, const char* format, std::uintptr_t first, std::uintptr_t second) {
     std::snprintf(out.data(), out.size(), format, first, second);
 }
 #pragma GCC diagnostic pop
@@ -27,7 +26,9 @@ int Beep(ScriptedLine& line, const char* init = "ATE0", const char* format = "AT
                          reinterpret_cast<std::uintptr_t>(kCode), extraWait, Format);
 }
 
-std::vector<std::string> Writes(std::initializer_list<std::string> w) { return w; }
+std::vector<std::string> Writes(std::initializer_list<std::string> w) {
+    return w;
+}
 
 } // namespace
 
@@ -35,15 +36,15 @@ TEST(BeeperSession, DialCommandAndItsWaits) {
     ScriptedLine line;
     line.Replies({kOk, "\r\nBUSY\r\n", kOk});
     EXPECT_EQ(Beep(line), 1);
-    EXPECT_EQ(line.writes,
-              Writes({"ATE0\r", "ATDT5551234,,,42#\r", "+++", "ATH0\r"}));
+    EXPECT_EQ(line.writes, Writes({"ATE0\r", "ATDT5551234,,,42#\r", "+++", "ATH0\r"}));
     // Three commas: 3 x 2000 + 1000 before "Delaying", then the extra wait,
     // then the 1000 ms of the hang-up.
     EXPECT_EQ(line.pauses, (std::vector<std::uint32_t>{7000, 500, 1000}));
     EXPECT_EQ(line.trace,
-              "sending \"ATE0\r\"\r\nwaiting for completion\r\nreturned \"" + kOk + "\"\r\n"
-              "ATDT5551234,,,42#\r\r\nDelaying\r\n\r\nBUSY\r\n"
-              "sending \"+++\"\r\nsending \"ATH0\r\"\r\nwaiting for completion\r\nreturned \"" +
+              "sending \"ATE0\r\"\r\nwaiting for completion\r\nreturned \"" + kOk +
+                  "\"\r\n"
+                  "ATDT5551234,,,42#\r\r\nDelaying\r\n\r\nBUSY\r\n"
+                  "sending \"+++\"\r\nsending \"ATH0\r\"\r\nwaiting for completion\r\nreturned \"" +
                   kOk + "\"\r\nsuccess\r\n");
     ASSERT_EQ(line.timeouts.size(), 1u);
     EXPECT_EQ(line.timeouts[0].readInterval, 0u);
@@ -127,13 +128,14 @@ TEST(BeeperSession, DialWriteFailureHasNoLineEnd) {
 }
 
 TEST(BeeperSession, OversizedCommandsAreRefusedNotCut) {
-    std::string digits(117, '9'); // "%s" + CR = 118 characters: fits 120 with its zero
+    // The longest: 118 digits, CR and the terminating zero fill the 120-byte line.
+    std::string digits(118, '9');
     ScriptedLine fits;
     fits.Replies({kOk});
     EXPECT_EQ(BeeperSession(fits, "AT", digits.c_str(), 0, 0, 0, Format), 1);
     EXPECT_EQ(fits.writes.at(1), digits + "\r");
 
-    digits += "99";
+    digits += "9"; // one more does not fit
     ScriptedLine tooLong;
     tooLong.Replies({kOk});
     EXPECT_EQ(BeeperSession(tooLong, "AT", digits.c_str(), 0, 0, 0, Format), 0);

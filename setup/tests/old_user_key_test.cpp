@@ -11,6 +11,8 @@ TEST(OldUserKeys, NameTheUsersOwnKeyOrNone) {
     const std::string longest(486, 'u'); // the path fills 511 characters
     const std::pair<std::string, std::string> cases[] = {{"alice", Root + "alice"},
                                                          {"Globals", Root + "Globals"},
+                                                         {"Glob", Root + "Glob"},
+                                                         {"dom", Root + "dom"},
                                                          {longest, Root + longest},
                                                          {longest + "u", ""},
                                                          {"global", ""},

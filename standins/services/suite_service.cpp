@@ -1,10 +1,11 @@
 // One of the suite's servers as a service program: registers itself with
 // "-installquiet", and run by the service control manager it reports running
-// until it is told to stop. The build makes one program per service from this
-// file; SUITE_SERVICE_NAME and SUITE_SERVICE_ROLE name the service.
+// until it is told to stop; its stop is told to the Syslog server. The build makes one program per
+// service from this file; SUITE_SERVICE_NAME and SUITE_SERVICE_ROLE name the service.
 #include "standins/services/service_command.h"
 #include "standins/services/service_install.h"
 #include "standins/services/service_status.h"
+#include "standins/services/syslog_file.h"
 
 #include "common/unique_handle.h"
 
@@ -53,6 +54,7 @@ void WINAPI ServiceMain(DWORD, char**) {
     standins::ReportServiceState(SERVICE_START_PENDING, NO_ERROR, kStartHintMs);
     standins::ReportServiceState(SERVICE_RUNNING);
     WaitForSingleObject(StopEvent.get(), INFINITE);
+    standins::TellSyslog(kName, SUITE_SERVICE_NAME " stopped");
     standins::ReportServiceState(SERVICE_STOPPED);
 }
 

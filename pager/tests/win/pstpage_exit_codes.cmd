@@ -20,5 +20,9 @@ echo case alpha-usage %ERRORLEVEL%
 %PSTPAGE% numeric --port 1 --init ATE0 ATDT%%s,,%%u 5551234 42
 echo case numeric-sent %ERRORLEVEL%
 
+rem A value above 2^31: a number of 32 bits without sign, whatever a long holds.
+%PSTPAGE% numeric --port 1 --init ATE0 ATDT%%u 4294967295
+echo case numeric-unsigned %ERRORLEVEL%
+
 %PSTPAGE% numeric --port 1 ATDT%%s
 echo case numeric-usage %ERRORLEVEL%

@@ -77,6 +77,7 @@ TEST(Pstpage, ExitCodesFromACommandScript) {
     EXPECT_EQ(cases["alpha-no-port"], 1) << output;
     EXPECT_EQ(cases["alpha-usage"], 2) << output;
     EXPECT_EQ(cases["numeric-sent"], 0) << output;
+    EXPECT_EQ(cases["numeric-unsigned"], 0) << output;
     EXPECT_EQ(cases["numeric-usage"], 2) << output;
     // The live trace reached standard output.
     EXPECT_NE(output.find("Sending message to 123 via 5551234 on COM1"), std::string::npos);
@@ -88,4 +89,5 @@ TEST(Pstpage, ExitCodesFromACommandScript) {
     EXPECT_NE(record[1].find("pager=456 message=first line second line "), std::string::npos)
         << record[1];
     EXPECT_NE(SimLog().find("DTE> ATDT5551234,,42<13>"), std::string::npos);
+    EXPECT_NE(SimLog().find("DTE> ATDT4294967295<13>"), std::string::npos) << SimLog();
 }

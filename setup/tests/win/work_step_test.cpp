@@ -137,12 +137,21 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
 
 TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
     SuiteRun run("remove-full");
+    // This time the fax client is in the current folder and the pager client
+    // is not: the group follows the folder.
+    std::ofstream(run.Dist().Path("teleprint.exe")) << "MZ";
     run.Run(NewInstallation());
     ASSERT_EQ(run.Dist().LastLine(), "end: completed");
+    EXPECT_TRUE(FileThere(GroupFolder() + "\\Postern Fax Client.lnk"));
+    EXPECT_TRUE(run.Dist().LogContains(" -> " + Installed("teleprint.exe") + "\r\n"));
+    EXPECT_FALSE(FileThere(GroupFolder() + "\\Postern Pager Client.lnk"));
     // TERMSVC registers itself when its program runs; no installation does.
     ASSERT_EQ(postern::WaitFor([] { return ServiceRunning("LOGSVC"); }), true);
     ASSERT_TRUE(RegisterService(Installed("TERMSVC.exe")));
     ASSERT_NE(ServiceImagePath("TERMSVC"), "");
+    for (const char* service : {"RELAYSVC", "TERMSVC"})
+        ASSERT_TRUE(StartAndWait(service)) << service;
+    DeleteFileA(Installed("syslog.txt").c_str());
     // A tree three levels deep, and a value stored in the suite's key itself.
     SetText(Root + "\\Deep\\Deeper\\Deepest", "Leaf", "1");
     SetText(Root + "\\Deep", "Branch", "1");
@@ -156,6 +165,10 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
     const Distribution& dist = run.Dist();
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 5007}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
+    // The running servers stop in the table's order, the Syslog server last,
+    // so that it hears every other one stop.
+    EXPECT_EQ(ReadWholeFile(Installed("syslog.txt")),
+              "RELAYSVC stopped\r\nPASSSVC stopped\r\nTERMSVC stopped\r\nLOGSVC stopped\r\n");
 
     // Exactly the windows of the two classes, each while the services ran.
     using Close = DeliveryWindows::Close;

@@ -81,6 +81,11 @@ TEST(InfFile, SectionNamesCompareCaseInsensitively) {
     EXPECT_EQ(stf::FindInfSection(*p.file, "F351"), 1);
     EXPECT_EQ(stf::FindInfSection(*p.file, "F35"), -1);
     EXPECT_EQ(stf::FindInfSection(*p.file, ""), -1);
+    // Every letter folds, the last of the alphabet included.
+    const Parsed z = Parse("[Zone]\na\n[fizz]\nb\n");
+    ASSERT_TRUE(z.ok);
+    EXPECT_EQ(stf::FindInfSection(*z.file, "zONE"), 0);
+    EXPECT_EQ(stf::FindInfSection(*z.file, "FIZZ"), 1);
 
     const Parsed twice = Parse("[Files]\na\n[FILES]\nb\n");
     ASSERT_FALSE(twice.ok);
@@ -125,6 +130,7 @@ TEST(InfFile, RefusesUnsafeOrInvalidEntriesWithLineAndReason) {
         {"[S]\nx = LPT1\n", 2, "source \"LPT1\": the device name \"LPT1\""},
         {"[S]\nA.txt\nb = c\na.TXT = d\n", 4,
          "destination \"a.TXT\" named twice (first at line 2)"},
+        {"[S]\nquiz.z\nQUIZ.Z = d\n", 3, "destination \"QUIZ.Z\" named twice (first at line 2)"},
         {"loose.txt\n[S]\n", 1, "entry before the first section header"},
     };
     for (const Refusal& c : cases) {
