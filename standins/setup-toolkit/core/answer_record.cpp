@@ -7,7 +7,6 @@
 #include <string>
 
 #include "common/unique_handle.h"
-#include "shell_state.h"
 #include "toolkit_core.h"
 
 namespace stf {

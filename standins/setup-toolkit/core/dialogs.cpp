@@ -10,7 +10,6 @@
 
 #include "common/unique_handle.h"
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "toolkit_core.h"
 #include "toolkit_dialogs.h"
 

@@ -2,7 +2,6 @@
 // ends a run log that the program left open.
 #include <windows.h>
 
-#include "shell_state.h"
 #include "toolkit_core.h"
 
 namespace stf {

@@ -9,7 +9,6 @@
 #include "command_line.h"
 #include "common/unique_handle.h"
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "toolkit_core.h"
 #include "toolkit_dialogs.h"
 

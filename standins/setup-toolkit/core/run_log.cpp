@@ -6,7 +6,6 @@
 #include <cstdarg>
 
 #include "common/unique_handle.h"
-#include "shell_state.h"
 #include "toolkit_core.h"
 
 namespace stf {

@@ -6,7 +6,6 @@
 #include <array>
 
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "symbol_table.h"
 #include "toolkit_core.h"
 

@@ -13,7 +13,6 @@
 
 #include "common/unique_handle.h"
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "symbol_table.h"
 #include "toolkit_core.h"
 #include "toolkit_dialogs.h"

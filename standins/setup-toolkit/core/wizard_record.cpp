@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "shell_state.h"
 #include "toolkit_core.h"
 #include "wizard_dialogs.h"
 
