@@ -5,10 +5,12 @@
 // "open" dialog and unattended.cpp gives the answer.
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
-#include "common/unique_handle.h"
+#include "run_state.h"
 #include "setup_toolkit.h"
 #include "toolkit_core.h"
 #include "toolkit_dialogs.h"
@@ -19,38 +21,16 @@ namespace {
 
 constexpr std::size_t kMaxOpenDialogs = 32;
 constexpr std::size_t kMaxLibraries = 8;
-constexpr std::size_t kNameSize = 64;
 
-struct OpenDialog {
-    unsigned id = 0; // unique for the run; 0 marks a free slot
-    UINT number = 0;
-    std::array<char, MAX_PATH> library{};
-    std::array<char, kNameSize> procedure{};
-    HWND window = nullptr; // null when answered unattended
-    std::array<char, MAX_PATH> helpLibrary{};
-    UINT helpNumber = 0;
-    std::array<char, kNameSize> helpProcedure{};
-    bool waiting = false;
-    bool reported = false;
-    bool accepting = false; // its event is awaited: created, shown again or waiting
-    std::array<char, 16> event{};
-};
-
-struct LoadedLibrary {
-    std::array<char, MAX_PATH> name{};
-    postern::UniqueModule module;
-};
-
-std::array<OpenDialog, kMaxOpenDialogs> g_stack;
-std::size_t g_depth = 0;
-unsigned g_nextId = 1;
-unsigned g_creatingId = 0; // the dialog whose WM_INITDIALOG is running
-std::array<LoadedLibrary, kMaxLibraries> g_libraries;
+// The open dialogs, the oldest first.
+std::vector<OpenDialog>& Stack() {
+    return g_run.dialogs.open;
+}
 
 OpenDialog* ById(unsigned id) {
-    for (std::size_t i = 0; i < g_depth; ++i) {
-        if (g_stack[i].id == id)
-            return &g_stack[i];
+    for (OpenDialog& d : Stack()) {
+        if (d.id == id)
+            return &d;
     }
     return nullptr;
 }
@@ -58,45 +38,52 @@ OpenDialog* ById(unsigned id) {
 OpenDialog* ByWindow(HWND window) {
     if (window == nullptr)
         return nullptr;
-    for (std::size_t i = 0; i < g_depth; ++i) {
-        if (g_stack[i].window == window)
-            return &g_stack[i];
+    for (OpenDialog& d : Stack()) {
+        if (d.window == window)
+            return &d;
     }
     return nullptr;
 }
 
+// The most recent dialog `number` of `library`.
 OpenDialog* ByNumber(const char* library, UINT number) {
-    for (std::size_t i = g_depth; i-- > 0;) {
-        if (g_stack[i].number == number && SameName(g_stack[i].library.data(), library))
-            return &g_stack[i];
+    for (auto d = Stack().rbegin(); d != Stack().rend(); ++d) {
+        if (d->number == number && SameName(d->library.data(), library))
+            return &*d;
     }
     return nullptr;
 }
 
 OpenDialog* Push(const char* library, UINT number, const char* procedure) {
-    if (g_depth >= kMaxOpenDialogs) {
+    if (Stack().size() >= kMaxOpenDialogs) {
         NoteFailure("FDoDialogExt: more than %u dialogs open", unsigned(kMaxOpenDialogs));
         return nullptr;
     }
-    OpenDialog& d = g_stack[g_depth++];
-    d = OpenDialog{};
-    d.id = g_nextId++;
+    OpenDialog& d = Stack().emplace_back();
+    d.id = g_run.dialogs.nextId++;
     d.number = number;
     postern::CopyText(d.library, library);
     postern::CopyText(d.procedure, procedure);
     return &d;
 }
 
-// Removes the entry (by id) and everything keeps its order.
 void Remove(unsigned id) {
-    for (std::size_t i = 0; i < g_depth; ++i) {
-        if (g_stack[i].id == id) {
-            for (std::size_t j = i; j + 1 < g_depth; ++j)
-                g_stack[j] = g_stack[j + 1];
-            g_stack[--g_depth] = OpenDialog{};
-            return;
-        }
+    std::erase_if(Stack(), [id](const OpenDialog& d) { return d.id == id; });
+}
+
+// Closes the `count` most recent dialogs, the newest first; returns their
+// numbers, each after a space.
+std::string CloseNewest(std::size_t count) {
+    std::string numbers;
+    for (std::size_t n = 0; n < count && !Stack().empty(); ++n) {
+        const OpenDialog& newest = Stack().back();
+        numbers += " " + std::to_string(newest.number);
+        const HWND window = newest.window;
+        Stack().pop_back();
+        if (window != nullptr)
+            DestroyWindow(window);
     }
+    return numbers;
 }
 
 void CentreOnFrame(HWND dialog) {
@@ -112,72 +99,86 @@ void CentreOnFrame(HWND dialog) {
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// By index: a message a dialog handles may change the stack.
 bool IsToolkitDialogMessage(MSG& msg) {
-    for (std::size_t i = g_depth; i-- > 0;) {
-        if (g_stack[i].window != nullptr && IsDialogMessageA(g_stack[i].window, &msg))
+    for (std::size_t i = Stack().size(); i-- > 0;) {
+        const HWND window = Stack()[i].window;
+        if (window != nullptr && IsDialogMessageA(window, &msg))
             return true;
     }
     return false;
 }
 
-enum class WaitResult { Reported, Closed, Quit };
-
-// Pumps messages until dialog `id` reports its event. The frame and the other
-// toolkit dialogs are disabled meanwhile and enabled again afterwards.
-WaitResult WaitForEvent(unsigned id) {
-    std::array<HWND, kMaxOpenDialogs + 1> disabled{};
-    std::size_t disabledCount = 0;
-    HWND self = ById(id)->window;
-    auto disable = [&](HWND window) {
+// Disables every open dialog but `self`; returns those it disabled. The
+// frame stays enabled so that its close box can ask to exit; it has nothing
+// else that takes input.
+std::vector<HWND> DisableOthers(HWND self) {
+    std::vector<HWND> disabled;
+    for (std::size_t i = 0; i < Stack().size(); ++i) {
+        const HWND window = Stack()[i].window;
         if (window != nullptr && window != self && IsWindowEnabled(window)) {
             EnableWindow(window, FALSE);
-            disabled[disabledCount++] = window;
+            disabled.push_back(window);
         }
-    };
-    // The frame stays enabled so that its close box can ask to exit; it has
-    // nothing else that takes input.
-    for (std::size_t i = 0; i < g_depth; ++i)
-        disable(g_stack[i].window);
-    OpenDialog* waiting = ById(id);
-    waiting->waiting = true;
-    // Said once the dialog is the only one that takes input, so that whoever
-    // reads the log (a person, a test) knows which dialog waits.
-    LogLine("dialog %u %s shown", waiting->number, waiting->procedure.data());
+    }
+    return disabled;
+}
 
-    WaitResult result = WaitResult::Closed;
+void EnableAgain(const std::vector<HWND>& disabled) {
+    for (auto window = disabled.rbegin(); window != disabled.rend(); ++window) {
+        if (IsWindow(*window))
+            EnableWindow(*window, TRUE);
+    }
+}
+
+enum class WaitResult { Reported, Closed, Quit };
+
+// Pumps messages until dialog `id` reports its event or goes away.
+WaitResult PumpUntilReported(unsigned id) {
     for (;;) {
-        OpenDialog* d = ById(id);
-        if (d == nullptr || !IsWindow(d->window)) {
-            result = WaitResult::Closed;
-            break;
-        }
-        if (d->reported) {
-            result = WaitResult::Reported;
-            break;
-        }
+        const OpenDialog* d = ById(id);
+        if (d == nullptr || !IsWindow(d->window))
+            return WaitResult::Closed;
+        if (d->reported)
+            return WaitResult::Reported;
         MSG msg;
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            result = WaitResult::Quit;
-            break;
-        }
+        if (got == 0 || got == -1)
+            return WaitResult::Quit;
         if (!IsToolkitDialogMessage(msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
     }
-    if (OpenDialog* d = ById(id)) {
-        d->waiting = false;
-        // Its turn is over: until it is asked for again it takes no input,
-        // so a late click cannot change the event the caller is reading.
-        d->accepting = false;
-        if (IsWindow(d->window))
-            EnableWindow(d->window, FALSE);
-    }
-    for (std::size_t i = disabledCount; i-- > 0;) {
-        if (IsWindow(disabled[i]))
-            EnableWindow(disabled[i], TRUE);
-    }
+}
+
+// Its turn is over: until it is asked for again it takes no input, so a late
+// click cannot change the event the caller is reading.
+void EndTurn(unsigned id) {
+    OpenDialog* d = ById(id);
+    if (d == nullptr)
+        return;
+    d->waiting = false;
+    d->accepting = false;
+    if (IsWindow(d->window))
+        EnableWindow(d->window, FALSE);
+}
+
+// Waits for dialog `id` to report its event. The other toolkit dialogs are
+// disabled meanwhile and enabled again afterwards.
+WaitResult WaitForEvent(unsigned id) {
+    const OpenDialog* self = ById(id);
+    if (self == nullptr)
+        return WaitResult::Closed;
+    const std::vector<HWND> disabled = DisableOthers(self->window);
+    OpenDialog* waiting = ById(id);
+    waiting->waiting = true;
+    // Said once the dialog is the only one that takes input, so that whoever
+    // reads the log (a person, a test) knows which dialog waits.
+    LogLine("dialog %u %s shown", waiting->number, waiting->procedure.data());
+    const WaitResult result = PumpUntilReported(id);
+    EndTurn(id);
+    EnableAgain(disabled);
     return result;
 }
 
@@ -223,27 +224,26 @@ HMODULE DialogLibrary(const char* name) {
         NoteFailure("no dialog library named");
         return nullptr;
     }
-    LoadedLibrary* free = nullptr;
-    for (LoadedLibrary& library : g_libraries) {
-        if (library.module && SameName(library.name.data(), name))
+    std::vector<LoadedLibrary>& libraries = g_run.dialogs.libraries;
+    for (const LoadedLibrary& library : libraries) {
+        if (SameName(library.name.data(), name))
             return library.module.get();
-        if (!library.module && free == nullptr)
-            free = &library;
     }
-    if (free == nullptr) {
+    if (libraries.size() >= kMaxLibraries) {
         NoteFailure("dialog library %s: more than %u libraries", name, unsigned(kMaxLibraries));
         return nullptr;
     }
-    if (!postern::CopyText(free->name, name)) {
+    LoadedLibrary loaded;
+    if (!postern::CopyText(loaded.name, name)) {
         NoteFailure("dialog library name too long: %.64s...", name);
         return nullptr;
     }
-    free->module.reset(LoadLibraryA(name));
-    if (!free->module) {
+    loaded.module.reset(LoadLibraryA(name));
+    if (!loaded.module) {
         NoteFailure("dialog library %s does not load (error %lu)", name, GetLastError());
         return nullptr;
     }
-    return free->module.get();
+    return libraries.emplace_back(std::move(loaded)).module.get();
 }
 
 DLGPROC DialogProcedure(HMODULE library, const char* name) {
@@ -270,29 +270,17 @@ DialogAnswerRule DialogAnswerRuleOf(HMODULE library, UINT number) {
 }
 
 HWND WaitingDialog() {
-    for (std::size_t i = g_depth; i-- > 0;) {
-        if (g_stack[i].waiting && g_stack[i].window != nullptr)
-            return g_stack[i].window;
+    for (auto d = Stack().rbegin(); d != Stack().rend(); ++d) {
+        if (d->waiting && d->window != nullptr)
+            return d->window;
     }
     return nullptr;
 }
 
 void CloseAllDialogs() {
-    std::string numbers;
-    for (std::size_t i = g_depth; i-- > 0;) {
-        numbers += " " + std::to_string(g_stack[i].number);
-        if (g_stack[i].window != nullptr)
-            DestroyWindow(g_stack[i].window);
-        g_stack[i] = OpenDialog{};
-    }
-    if (g_depth > 0)
+    const std::string numbers = CloseNewest(Stack().size());
+    if (!numbers.empty())
         LogLine("dialogs closed at TerminateFrame:%s", numbers.c_str());
-    g_depth = 0;
-    g_creatingId = 0;
-    for (LoadedLibrary& library : g_libraries) {
-        library.module.reset();
-        library.name[0] = '\0';
-    }
 }
 
 } // namespace stf
@@ -337,10 +325,10 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
             return FALSE;
         const unsigned id = d->id;
         d->accepting = true;
-        g_creatingId = id;
+        g_run.dialogs.creatingId = id;
         HWND window = CreateDialogParamA(module, MAKEINTRESOURCEA(number),
                                          parent ? parent : FrameWindow(), proc, 0);
-        g_creatingId = 0;
+        g_run.dialogs.creatingId = 0;
         d = ById(id);
         if (window == nullptr || d == nullptr) {
             const DWORD error = GetLastError();
@@ -386,20 +374,12 @@ extern "C" BOOL WINAPI FKillNDialogs(int count) {
         NoteFailure("FKillNDialogs: bad count %d", count);
         return FALSE;
     }
-    const std::size_t wanted = count == -1 ? g_depth : static_cast<std::size_t>(count);
-    const std::size_t closing = wanted < g_depth ? wanted : g_depth;
+    const std::size_t open = Stack().size();
+    const std::size_t wanted = count == -1 ? open : static_cast<std::size_t>(count);
+    const std::size_t closing = std::min(wanted, open);
     if (closing == 0 && wanted == 0)
         return TRUE;
-    std::string numbers;
-    for (std::size_t n = 0; n < closing; ++n) {
-        OpenDialog& d = g_stack[g_depth - 1];
-        numbers += " " + std::to_string(d.number);
-        HWND window = d.window;
-        d = OpenDialog{};
-        --g_depth;
-        if (window != nullptr)
-            DestroyWindow(window);
-    }
+    const std::string numbers = CloseNewest(closing);
     if (wanted > closing)
         LogLine("dialogs closed:%s (%d asked, %u were open)", numbers.c_str(), count,
                 unsigned(closing));
@@ -410,8 +390,8 @@ extern "C" BOOL WINAPI FKillNDialogs(int count) {
 
 extern "C" void WINAPI ReportDialogEvent(HWND dialog, LPCSTR eventWord) {
     OpenDialog* d = ByWindow(dialog);
-    if (d == nullptr && g_creatingId != 0 && dialog != nullptr) {
-        d = ById(g_creatingId);
+    if (d == nullptr && g_run.dialogs.creatingId != 0 && dialog != nullptr) {
+        d = ById(g_run.dialogs.creatingId);
         if (d != nullptr)
             d->window = dialog;
     }
@@ -435,7 +415,7 @@ extern "C" BOOL WINAPI FShowDialogHelp(HWND dialog) {
     if (owner == nullptr || owner->helpNumber == 0)
         return FALSE;
     const std::array<char, MAX_PATH> library = owner->helpLibrary;
-    const std::array<char, kNameSize> procedure = owner->helpProcedure;
+    const std::array<char, kDialogNameSize> procedure = owner->helpProcedure;
     const UINT number = owner->helpNumber;
     HMODULE module = DialogLibrary(library.data());
     DLGPROC proc = module ? DialogProcedure(module, procedure.data()) : nullptr;

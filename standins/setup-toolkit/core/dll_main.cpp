@@ -6,8 +6,10 @@
 
 namespace stf {
 namespace {
+// Set once when the DLL loads; it outlives every run, so it is not part of
+// the run's state.
 HINSTANCE g_module = nullptr;
-}
+} // namespace
 
 HINSTANCE ToolkitInstance() {
     return g_module;

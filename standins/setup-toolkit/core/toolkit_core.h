@@ -1,7 +1,7 @@
 // What the files of MSSHLSTF.dll share among themselves: the run log and the
 // run's outcome, symbols, the frame, dialogs and dialog libraries, unattended
 // answers, message boxes, the record of the answers given, the installer's
-// add-user wizard, and billboards.
+// add-user wizard, and billboards. The run's state itself is in run_state.h.
 #pragma once
 
 #include <windows.h>
@@ -53,7 +53,6 @@ std::string SymbolText(const char* name);
 // changed after `mark` was taken.
 unsigned long SymbolMark();
 bool SymbolSetSince(const char* name, unsigned long mark);
-void ClearSymbols();
 
 // ---- frame (frame.cpp, dll_main.cpp) ----
 HWND FrameWindow();          // null before InitializeFrame and after TerminateFrame
@@ -62,7 +61,7 @@ bool FrameStarted();
 bool Unattended(); // an answer file drives the run
 
 // ---- dialogs and dialog libraries (dialogs.cpp) ----
-// Loads a dialog library by name (kept loaded until TerminateFrame); null and a
+// Loads a dialog library by name (kept loaded until the run ends); null and a
 // failure note when it does not load.
 HMODULE DialogLibrary(const char* name);
 // An exported dialog procedure of a loaded library; null and a failure note
@@ -70,7 +69,8 @@ HMODULE DialogLibrary(const char* name);
 DLGPROC DialogProcedure(HMODULE library, const char* name);
 // The innermost dialog that waits for its event (the frame's close box ends it).
 HWND WaitingDialog();
-// Closes every dialog and frees the dialog libraries (TerminateFrame).
+// Closes every dialog (TerminateFrame); the libraries stay loaded until the
+// run's state ends.
 void CloseAllDialogs();
 // The STFANSWER resource of a dialog, read and parsed once per showing.
 struct DialogAnswerRule {
@@ -86,7 +86,6 @@ DialogAnswerRule DialogAnswerRuleOf(HMODULE library, UINT number);
 // false with the reason (naming the line) when it cannot be used.
 bool LoadAnswers(const char* path, std::string& error);
 const AnswerFile& Answers();
-void ResetUnattended();
 // Starts/stops the thread hook that answers message boxes and the installer's
 // own dialogs on the calling thread (in unattended runs) and shows the
 // wizard's dialogs to the record.
@@ -122,7 +121,6 @@ void RecordAnswer(const AnswerRule& rule);
 // The add-user wizard added a user: a [Users] entry "id=full name,password".
 void RecordUser(const std::string& userId, const std::string& fullName,
                 const std::string& password);
-void StopRecord();
 
 // ---- the installer's add-user wizard (wizard_answers.cpp) ----
 // Answers a dialog of the wizard from the [Users] entries; false when the
@@ -132,7 +130,6 @@ bool AnswerWizardDialog(HWND window);
 void NoteMessageBoxForEntry(const char* text);
 // The run ends: every [Users] entry that the wizard did not take is a warning.
 void WarnEntriesNotTaken();
-void ResetWizardAnswers();
 
 // ---- what an operator adds through the wizard, for /record (wizard_record.cpp) ----
 // Fed by the thread hooks: a top-level dialog activated, a command or close
@@ -140,7 +137,6 @@ void ResetWizardAnswers();
 void ObserveActivated(HWND window);
 void ObserveCommand(HWND window, UINT message, WPARAM wParam);
 void ObserveDestroyed(HWND window);
-void ResetWizardRecord();
 
 // ---- billboards (billboards.cpp) ----
 // Forgets every billboard added with FAddToBillboardList (TerminateInstall).
