@@ -217,6 +217,104 @@ BOOL ShowUnattended(const char* library, UINT number, const char* procedure,
     return TRUE;
 }
 
+// One interactive FDoDialogExt call: the dialog asked for and its procedure.
+struct Request {
+    HWND parent;
+    const char* library;
+    UINT number;
+    const char* procedure;
+    HMODULE module;
+    DLGPROC proc;
+};
+
+// Asked for again while its window is still open: it takes input again and
+// reads its symbols anew.
+void ShowAgain(OpenDialog& d, const char* procedure) {
+    d.reported = false;
+    d.accepting = true;
+    postern::CopyText(d.procedure, procedure);
+    // The dialog handles the messages below; d may have moved by then.
+    const HWND window = d.window;
+    EnableWindow(window, TRUE);
+    SendMessageA(window, WM_STF_REFRESH, 0, 0);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+// Creates the dialog's window as the newest open dialog; its id, or 0 after a
+// failure note.
+unsigned Create(const Request& request) {
+    OpenDialog* pushed = Push(request.library, request.number, request.procedure);
+    if (pushed == nullptr)
+        return 0;
+    pushed->accepting = true;
+    const unsigned id = pushed->id;
+    g_run.dialogs.creatingId = id;
+    const HWND window =
+        CreateDialogParamA(request.module, MAKEINTRESOURCEA(request.number),
+                           request.parent ? request.parent : FrameWindow(), request.proc, 0);
+    g_run.dialogs.creatingId = 0;
+    OpenDialog* d = ById(id);
+    if (window == nullptr || d == nullptr) {
+        const DWORD error = GetLastError();
+        Remove(id);
+        NoteFailure("FDoDialogExt: dialog %u of %s could not be created (error %lu)",
+                    request.number, request.library, error);
+        return 0;
+    }
+    d->window = window;
+    CentreOnFrame(window);
+    ShowWindow(window, SW_SHOW);
+    return id;
+}
+
+// Shows the dialog: the open one again, or a new one. Its id, or 0 after a
+// failure note.
+unsigned Show(const Request& request) {
+    OpenDialog* d = ByNumber(request.library, request.number);
+    if (d != nullptr && d->window != nullptr && IsWindow(d->window)) {
+        const unsigned id = d->id;
+        ShowAgain(*d, request.procedure);
+        return id;
+    }
+    if (d != nullptr)
+        Remove(d->id); // its window went away behind our back
+    return Create(request);
+}
+
+// The help dialog FShowDialogHelp shows for it; none unless all three are given.
+void KeepHelp(OpenDialog& d, const char* library, UINT number, const char* procedure) {
+    if (library != nullptr && procedure != nullptr && number != 0) {
+        postern::CopyText(d.helpLibrary, library);
+        postern::CopyText(d.helpProcedure, procedure);
+        d.helpNumber = number;
+    } else {
+        d.helpNumber = 0;
+    }
+}
+
+// Waits for the dialog's event unless it reported it while it was shown (a
+// modeless dialog); false after a failure note.
+bool AwaitEvent(unsigned id, UINT number, const char* procedure) {
+    if (OpenDialog* d = ById(id); d != nullptr && d->reported) {
+        LogLine("dialog %u %s shown", number, procedure);
+        d->accepting = false;
+        EnableWindow(d->window, FALSE);
+        return true;
+    }
+    switch (WaitForEvent(id)) {
+    case WaitResult::Reported:
+        return true;
+    case WaitResult::Quit:
+        NoteFailure("FDoDialogExt %u: WM_QUIT received", number);
+        return false;
+    case WaitResult::Closed:
+        break;
+    }
+    NoteFailure("FDoDialogExt %u: the dialog closed before reporting an event", number);
+    return false;
+}
+
 } // namespace
 
 HMODULE DialogLibrary(const char* name) {
@@ -308,64 +406,15 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
     if (Unattended())
         return ShowUnattended(library, number, procedure, answer, mark);
 
-    OpenDialog* d = ByNumber(library, number);
-    if (d != nullptr && d->window != nullptr && IsWindow(d->window)) {
-        d->reported = false;
-        d->accepting = true;
-        EnableWindow(d->window, TRUE);
-        postern::CopyText(d->procedure, procedure);
-        SendMessageA(d->window, WM_STF_REFRESH, 0, 0);
-        ShowWindow(d->window, SW_SHOW);
-        SetForegroundWindow(d->window);
-    } else {
-        if (d != nullptr)
-            Remove(d->id); // its window went away behind our back
-        d = Push(library, number, procedure);
-        if (d == nullptr)
-            return FALSE;
-        const unsigned id = d->id;
-        d->accepting = true;
-        g_run.dialogs.creatingId = id;
-        HWND window = CreateDialogParamA(module, MAKEINTRESOURCEA(number),
-                                         parent ? parent : FrameWindow(), proc, 0);
-        g_run.dialogs.creatingId = 0;
-        d = ById(id);
-        if (window == nullptr || d == nullptr) {
-            const DWORD error = GetLastError();
-            Remove(id);
-            NoteFailure("FDoDialogExt: dialog %u of %s could not be created (error %lu)", number,
-                        library, error);
-            return FALSE;
-        }
-        d->window = window;
-        CentreOnFrame(window);
-        ShowWindow(window, SW_SHOW);
-    }
-    if (helpLibrary != nullptr && helpProcedure != nullptr && helpNumber != 0) {
-        postern::CopyText(d->helpLibrary, helpLibrary);
-        postern::CopyText(d->helpProcedure, helpProcedure);
-        d->helpNumber = helpNumber;
-    } else {
-        d->helpNumber = 0;
-    }
-    const unsigned id = d->id;
-    if (d->reported) {
-        LogLine("dialog %u %s shown", number, procedure); // modeless: it reported at once
-        d->accepting = false;
-        EnableWindow(d->window, FALSE);
-    } else {
-        const WaitResult result = WaitForEvent(id);
-        if (result == WaitResult::Quit) {
-            NoteFailure("FDoDialogExt %u: WM_QUIT received", number);
-            return FALSE;
-        }
-        if (result == WaitResult::Closed) {
-            NoteFailure("FDoDialogExt %u: the dialog closed before reporting an event", number);
-            return FALSE;
-        }
-    }
-    d = ById(id);
-    Outcome(number, procedure, d->event.data(), mark, answer, "");
+    const unsigned id = Show(Request{parent, library, number, procedure, module, proc});
+    if (id == 0)
+        return FALSE;
+    if (OpenDialog* d = ById(id))
+        KeepHelp(*d, helpLibrary, helpNumber, helpProcedure);
+    if (!AwaitEvent(id, number, procedure))
+        return FALSE;
+    const OpenDialog* d = ById(id);
+    Outcome(number, procedure, d != nullptr ? d->event.data() : "", mark, answer, "");
     return TRUE;
 }
 
