@@ -161,13 +161,18 @@ bool AnswerMessageBox(HWND window) {
 }
 
 // The installer's warning before it converts an old single-domain user
-// database: known by its title and its two buttons and the text 1003.
+// database: known by its title, its two buttons and its notice text.
 constexpr char kConversionWarning[] = "WARNING! Please Read!";
 constexpr int kConvertButton = 1;
 constexpr int kCancelInstallationButton = 2;
+constexpr int kDomainNotice = 1003;
 // Its progress dialog, modeless: it works without a message loop and is left
-// alone.
+// alone. Known by its title, its progress line and its two lists (the old
+// entries and the converted users).
 constexpr char kConversionProgress[] = "Converting Users";
+constexpr int kProgressLine = 1003;
+constexpr int kOldEntries = 1012;
+constexpr int kConvertedUsers = 1013;
 
 bool TitleIs(HWND window, const char* title) {
     std::array<char, 64> text{};
@@ -187,12 +192,14 @@ bool IsConversionWarning(HWND window) {
     return TitleIs(window, kConversionWarning) &&
            HasControlOfClass(window, kConvertButton, "Button") &&
            HasControlOfClass(window, kCancelInstallationButton, "Button") &&
-           HasControlOfClass(window, 1003, "Static");
+           HasControlOfClass(window, kDomainNotice, "Static");
 }
 
 bool IsConversionProgress(HWND window) {
-    return TitleIs(window, kConversionProgress) && HasControlOfClass(window, 1003, "Static") &&
-           HasControlOfClass(window, 1012, "ListBox") && HasControlOfClass(window, 1013, "ListBox");
+    return TitleIs(window, kConversionProgress) &&
+           HasControlOfClass(window, kProgressLine, "Static") &&
+           HasControlOfClass(window, kOldEntries, "ListBox") &&
+           HasControlOfClass(window, kConvertedUsers, "ListBox");
 }
 
 const char* ConversionButtonName(int id) {
