@@ -7,31 +7,29 @@
 #include <string>
 
 #include "common/unique_handle.h"
-#include "shell_state.h"
+#include "run_state.h"
 #include "toolkit_core.h"
 
 namespace stf {
 
 namespace {
 
-std::array<char, MAX_PATH> g_path{};
-AnswerFile g_recorded;
-
 bool WriteRecord() {
     std::string text;
     std::string error;
-    if (!WriteAnswerFile(g_recorded, text, error)) {
-        NoteFailure("record %s: %s", g_path.data(), error.c_str());
+    if (!WriteAnswerFile(g_run.record.recorded, text, error)) {
+        NoteFailure("record %s: %s", g_run.record.path.data(), error.c_str());
         return false;
     }
     text = "; answers recorded by setup; replay with /answers\r\n" + text;
-    postern::UniqueFile file(CreateFileA(g_path.data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    postern::UniqueFile file(CreateFileA(g_run.record.path.data(), GENERIC_WRITE, FILE_SHARE_READ,
+                                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file ||
         !WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
         written != text.size()) {
-        NoteFailure("record %s: cannot write (error %lu)", g_path.data(), GetLastError());
+        NoteFailure("record %s: cannot write (error %lu)", g_run.record.path.data(),
+                    GetLastError());
         return false;
     }
     return true;
@@ -40,22 +38,21 @@ bool WriteRecord() {
 } // namespace
 
 bool StartRecord(const char* path) {
-    g_recorded = AnswerFile{};
-    if (!postern::CopyText(g_path, path)) {
-        g_path[0] = '\0';
+    if (!postern::CopyText(g_run.record.path, path)) {
+        g_run.record.path[0] = '\0';
         return false;
     }
-    g_recorded.sections.push_back(AnswerSection{"Setup", {}});
+    g_run.record.recorded.sections.push_back(AnswerSection{"Setup", {}});
     if (!WriteRecord()) {
-        g_path[0] = '\0';
+        g_run.record.path[0] = '\0';
         return false;
     }
-    LogLine("recording answers to %s", g_path.data());
+    LogLine("recording answers to %s", g_run.record.path.data());
     return true;
 }
 
 void RecordAnswer(const AnswerRule& rule) {
-    if (g_path[0] == '\0' || rule.key.empty())
+    if (g_run.record.path[0] == '\0' || rule.key.empty())
         return;
     std::string value;
     if (rule.kind == AnswerKind::Radio) {
@@ -70,12 +67,12 @@ void RecordAnswer(const AnswerRule& rule) {
     } else {
         value = SymbolText("EditTextOut");
     }
-    g_recorded.Set("Setup", rule.key, value);
+    g_run.record.recorded.Set("Setup", rule.key, value);
     WriteRecord();
 }
 
 bool Recording() {
-    return g_path[0] != '\0';
+    return g_run.record.path[0] != '\0';
 }
 
 void RecordUser(const std::string& userId, const std::string& fullName,
@@ -90,19 +87,13 @@ void RecordUser(const std::string& userId, const std::string& fullName,
                 userId.c_str(), fullName.c_str());
         return;
     }
-    g_recorded.Add("Users", userId, fullName + "," + password);
+    g_run.record.recorded.Add("Users", userId, fullName + "," + password);
     if (!WriteRecord()) {
-        g_recorded.RemoveLast("Users");
+        g_run.record.recorded.RemoveLast("Users");
         WriteRecord();
         return;
     }
     LogLine("record: [Users] %s", userId.c_str());
-}
-
-void StopRecord() {
-    g_path[0] = '\0';
-    g_recorded = AnswerFile{};
-    ResetWizardRecord();
 }
 
 } // namespace stf

@@ -5,12 +5,13 @@
 // "open" dialog and unattended.cpp gives the answer.
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
-#include "common/unique_handle.h"
+#include "run_state.h"
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "toolkit_core.h"
 #include "toolkit_dialogs.h"
 
@@ -20,38 +21,16 @@ namespace {
 
 constexpr std::size_t kMaxOpenDialogs = 32;
 constexpr std::size_t kMaxLibraries = 8;
-constexpr std::size_t kNameSize = 64;
 
-struct OpenDialog {
-    unsigned id = 0; // unique for the run; 0 marks a free slot
-    UINT number = 0;
-    std::array<char, MAX_PATH> library{};
-    std::array<char, kNameSize> procedure{};
-    HWND window = nullptr; // null when answered unattended
-    std::array<char, MAX_PATH> helpLibrary{};
-    UINT helpNumber = 0;
-    std::array<char, kNameSize> helpProcedure{};
-    bool waiting = false;
-    bool reported = false;
-    bool accepting = false; // its event is awaited: created, shown again or waiting
-    std::array<char, 16> event{};
-};
-
-struct LoadedLibrary {
-    std::array<char, MAX_PATH> name{};
-    postern::UniqueModule module;
-};
-
-std::array<OpenDialog, kMaxOpenDialogs> g_stack;
-std::size_t g_depth = 0;
-unsigned g_nextId = 1;
-unsigned g_creatingId = 0; // the dialog whose WM_INITDIALOG is running
-std::array<LoadedLibrary, kMaxLibraries> g_libraries;
+// The open dialogs, the oldest first.
+std::vector<OpenDialog>& Stack() {
+    return g_run.dialogs.open;
+}
 
 OpenDialog* ById(unsigned id) {
-    for (std::size_t i = 0; i < g_depth; ++i) {
-        if (g_stack[i].id == id)
-            return &g_stack[i];
+    for (OpenDialog& d : Stack()) {
+        if (d.id == id)
+            return &d;
     }
     return nullptr;
 }
@@ -59,45 +38,52 @@ OpenDialog* ById(unsigned id) {
 OpenDialog* ByWindow(HWND window) {
     if (window == nullptr)
         return nullptr;
-    for (std::size_t i = 0; i < g_depth; ++i) {
-        if (g_stack[i].window == window)
-            return &g_stack[i];
+    for (OpenDialog& d : Stack()) {
+        if (d.window == window)
+            return &d;
     }
     return nullptr;
 }
 
+// The most recent dialog `number` of `library`.
 OpenDialog* ByNumber(const char* library, UINT number) {
-    for (std::size_t i = g_depth; i-- > 0;) {
-        if (g_stack[i].number == number && SameName(g_stack[i].library.data(), library))
-            return &g_stack[i];
+    for (auto d = Stack().rbegin(); d != Stack().rend(); ++d) {
+        if (d->number == number && SameName(d->library.data(), library))
+            return &*d;
     }
     return nullptr;
 }
 
 OpenDialog* Push(const char* library, UINT number, const char* procedure) {
-    if (g_depth >= kMaxOpenDialogs) {
+    if (Stack().size() >= kMaxOpenDialogs) {
         NoteFailure("FDoDialogExt: more than %u dialogs open", unsigned(kMaxOpenDialogs));
         return nullptr;
     }
-    OpenDialog& d = g_stack[g_depth++];
-    d = OpenDialog{};
-    d.id = g_nextId++;
+    OpenDialog& d = Stack().emplace_back();
+    d.id = g_run.dialogs.nextId++;
     d.number = number;
     postern::CopyText(d.library, library);
     postern::CopyText(d.procedure, procedure);
     return &d;
 }
 
-// Removes the entry (by id) and everything keeps its order.
 void Remove(unsigned id) {
-    for (std::size_t i = 0; i < g_depth; ++i) {
-        if (g_stack[i].id == id) {
-            for (std::size_t j = i; j + 1 < g_depth; ++j)
-                g_stack[j] = g_stack[j + 1];
-            g_stack[--g_depth] = OpenDialog{};
-            return;
-        }
+    std::erase_if(Stack(), [id](const OpenDialog& d) { return d.id == id; });
+}
+
+// Closes the `count` most recent dialogs, the newest first; returns their
+// numbers, each after a space.
+std::string CloseNewest(std::size_t count) {
+    std::string numbers;
+    for (std::size_t n = 0; n < count && !Stack().empty(); ++n) {
+        const OpenDialog& newest = Stack().back();
+        numbers += " " + std::to_string(newest.number);
+        const HWND window = newest.window;
+        Stack().pop_back();
+        if (window != nullptr)
+            DestroyWindow(window);
     }
+    return numbers;
 }
 
 void CentreOnFrame(HWND dialog) {
@@ -113,72 +99,86 @@ void CentreOnFrame(HWND dialog) {
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// By index: a message a dialog handles may change the stack.
 bool IsToolkitDialogMessage(MSG& msg) {
-    for (std::size_t i = g_depth; i-- > 0;) {
-        if (g_stack[i].window != nullptr && IsDialogMessageA(g_stack[i].window, &msg))
+    for (std::size_t i = Stack().size(); i-- > 0;) {
+        const HWND window = Stack()[i].window;
+        if (window != nullptr && IsDialogMessageA(window, &msg))
             return true;
     }
     return false;
 }
 
-enum class WaitResult { Reported, Closed, Quit };
-
-// Pumps messages until dialog `id` reports its event. The frame and the other
-// toolkit dialogs are disabled meanwhile and enabled again afterwards.
-WaitResult WaitForEvent(unsigned id) {
-    std::array<HWND, kMaxOpenDialogs + 1> disabled{};
-    std::size_t disabledCount = 0;
-    HWND self = ById(id)->window;
-    auto disable = [&](HWND window) {
+// Disables every open dialog but `self`; returns those it disabled. The
+// frame stays enabled so that its close box can ask to exit; it has nothing
+// else that takes input.
+std::vector<HWND> DisableOthers(HWND self) {
+    std::vector<HWND> disabled;
+    for (std::size_t i = 0; i < Stack().size(); ++i) {
+        const HWND window = Stack()[i].window;
         if (window != nullptr && window != self && IsWindowEnabled(window)) {
             EnableWindow(window, FALSE);
-            disabled[disabledCount++] = window;
+            disabled.push_back(window);
         }
-    };
-    // The frame stays enabled so that its close box can ask to exit; it has
-    // nothing else that takes input.
-    for (std::size_t i = 0; i < g_depth; ++i)
-        disable(g_stack[i].window);
-    OpenDialog* waiting = ById(id);
-    waiting->waiting = true;
-    // Said once the dialog is the only one that takes input, so that whoever
-    // reads the log (a person, a test) knows which dialog waits.
-    LogLine("dialog %u %s shown", waiting->number, waiting->procedure.data());
+    }
+    return disabled;
+}
 
-    WaitResult result = WaitResult::Closed;
+void EnableAgain(const std::vector<HWND>& disabled) {
+    for (auto window = disabled.rbegin(); window != disabled.rend(); ++window) {
+        if (IsWindow(*window))
+            EnableWindow(*window, TRUE);
+    }
+}
+
+enum class WaitResult { Reported, Closed, Quit };
+
+// Pumps messages until dialog `id` reports its event or goes away.
+WaitResult PumpUntilReported(unsigned id) {
     for (;;) {
-        OpenDialog* d = ById(id);
-        if (d == nullptr || !IsWindow(d->window)) {
-            result = WaitResult::Closed;
-            break;
-        }
-        if (d->reported) {
-            result = WaitResult::Reported;
-            break;
-        }
+        const OpenDialog* d = ById(id);
+        if (d == nullptr || !IsWindow(d->window))
+            return WaitResult::Closed;
+        if (d->reported)
+            return WaitResult::Reported;
         MSG msg;
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) {
-            result = WaitResult::Quit;
-            break;
-        }
+        if (got == 0 || got == -1)
+            return WaitResult::Quit;
         if (!IsToolkitDialogMessage(msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
     }
-    if (OpenDialog* d = ById(id)) {
-        d->waiting = false;
-        // Its turn is over: until it is asked for again it takes no input,
-        // so a late click cannot change the event the caller is reading.
-        d->accepting = false;
-        if (IsWindow(d->window))
-            EnableWindow(d->window, FALSE);
-    }
-    for (std::size_t i = disabledCount; i-- > 0;) {
-        if (IsWindow(disabled[i]))
-            EnableWindow(disabled[i], TRUE);
-    }
+}
+
+// Its turn is over: until it is asked for again it takes no input, so a late
+// click cannot change the event the caller is reading.
+void EndTurn(unsigned id) {
+    OpenDialog* d = ById(id);
+    if (d == nullptr)
+        return;
+    d->waiting = false;
+    d->accepting = false;
+    if (IsWindow(d->window))
+        EnableWindow(d->window, FALSE);
+}
+
+// Waits for dialog `id` to report its event. The other toolkit dialogs are
+// disabled meanwhile and enabled again afterwards.
+WaitResult WaitForEvent(unsigned id) {
+    const OpenDialog* self = ById(id);
+    if (self == nullptr)
+        return WaitResult::Closed;
+    const std::vector<HWND> disabled = DisableOthers(self->window);
+    OpenDialog* waiting = ById(id);
+    waiting->waiting = true;
+    // Said once the dialog is the only one that takes input, so that whoever
+    // reads the log (a person, a test) knows which dialog waits.
+    LogLine("dialog %u %s shown", waiting->number, waiting->procedure.data());
+    const WaitResult result = PumpUntilReported(id);
+    EndTurn(id);
+    EnableAgain(disabled);
     return result;
 }
 
@@ -217,6 +217,104 @@ BOOL ShowUnattended(const char* library, UINT number, const char* procedure,
     return TRUE;
 }
 
+// One interactive FDoDialogExt call: the dialog asked for and its procedure.
+struct Request {
+    HWND parent;
+    const char* library;
+    UINT number;
+    const char* procedure;
+    HMODULE module;
+    DLGPROC proc;
+};
+
+// Asked for again while its window is still open: it takes input again and
+// reads its symbols anew.
+void ShowAgain(OpenDialog& d, const char* procedure) {
+    d.reported = false;
+    d.accepting = true;
+    postern::CopyText(d.procedure, procedure);
+    // The dialog handles the messages below; d may have moved by then.
+    const HWND window = d.window;
+    EnableWindow(window, TRUE);
+    SendMessageA(window, WM_STF_REFRESH, 0, 0);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+// Creates the dialog's window as the newest open dialog; its id, or 0 after a
+// failure note.
+unsigned Create(const Request& request) {
+    OpenDialog* pushed = Push(request.library, request.number, request.procedure);
+    if (pushed == nullptr)
+        return 0;
+    pushed->accepting = true;
+    const unsigned id = pushed->id;
+    g_run.dialogs.creatingId = id;
+    const HWND window =
+        CreateDialogParamA(request.module, MAKEINTRESOURCEA(request.number),
+                           request.parent ? request.parent : FrameWindow(), request.proc, 0);
+    g_run.dialogs.creatingId = 0;
+    OpenDialog* d = ById(id);
+    if (window == nullptr || d == nullptr) {
+        const DWORD error = GetLastError();
+        Remove(id);
+        NoteFailure("FDoDialogExt: dialog %u of %s could not be created (error %lu)",
+                    request.number, request.library, error);
+        return 0;
+    }
+    d->window = window;
+    CentreOnFrame(window);
+    ShowWindow(window, SW_SHOW);
+    return id;
+}
+
+// Shows the dialog: the open one again, or a new one. Its id, or 0 after a
+// failure note.
+unsigned Show(const Request& request) {
+    OpenDialog* d = ByNumber(request.library, request.number);
+    if (d != nullptr && d->window != nullptr && IsWindow(d->window)) {
+        const unsigned id = d->id;
+        ShowAgain(*d, request.procedure);
+        return id;
+    }
+    if (d != nullptr)
+        Remove(d->id); // its window went away behind our back
+    return Create(request);
+}
+
+// The help dialog FShowDialogHelp shows for it; none unless all three are given.
+void KeepHelp(OpenDialog& d, const char* library, UINT number, const char* procedure) {
+    if (library != nullptr && procedure != nullptr && number != 0) {
+        postern::CopyText(d.helpLibrary, library);
+        postern::CopyText(d.helpProcedure, procedure);
+        d.helpNumber = number;
+    } else {
+        d.helpNumber = 0;
+    }
+}
+
+// Waits for the dialog's event unless it reported it while it was shown (a
+// modeless dialog); false after a failure note.
+bool AwaitEvent(unsigned id, UINT number, const char* procedure) {
+    if (OpenDialog* d = ById(id); d != nullptr && d->reported) {
+        LogLine("dialog %u %s shown", number, procedure);
+        d->accepting = false;
+        EnableWindow(d->window, FALSE);
+        return true;
+    }
+    switch (WaitForEvent(id)) {
+    case WaitResult::Reported:
+        return true;
+    case WaitResult::Quit:
+        NoteFailure("FDoDialogExt %u: WM_QUIT received", number);
+        return false;
+    case WaitResult::Closed:
+        break;
+    }
+    NoteFailure("FDoDialogExt %u: the dialog closed before reporting an event", number);
+    return false;
+}
+
 } // namespace
 
 HMODULE DialogLibrary(const char* name) {
@@ -224,27 +322,26 @@ HMODULE DialogLibrary(const char* name) {
         NoteFailure("no dialog library named");
         return nullptr;
     }
-    LoadedLibrary* free = nullptr;
-    for (LoadedLibrary& library : g_libraries) {
-        if (library.module && SameName(library.name.data(), name))
+    std::vector<LoadedLibrary>& libraries = g_run.dialogs.libraries;
+    for (const LoadedLibrary& library : libraries) {
+        if (SameName(library.name.data(), name))
             return library.module.get();
-        if (!library.module && free == nullptr)
-            free = &library;
     }
-    if (free == nullptr) {
+    if (libraries.size() >= kMaxLibraries) {
         NoteFailure("dialog library %s: more than %u libraries", name, unsigned(kMaxLibraries));
         return nullptr;
     }
-    if (!postern::CopyText(free->name, name)) {
+    LoadedLibrary loaded;
+    if (!postern::CopyText(loaded.name, name)) {
         NoteFailure("dialog library name too long: %.64s...", name);
         return nullptr;
     }
-    free->module.reset(LoadLibraryA(name));
-    if (!free->module) {
+    loaded.module.reset(LoadLibraryA(name));
+    if (!loaded.module) {
         NoteFailure("dialog library %s does not load (error %lu)", name, GetLastError());
         return nullptr;
     }
-    return free->module.get();
+    return libraries.emplace_back(std::move(loaded)).module.get();
 }
 
 DLGPROC DialogProcedure(HMODULE library, const char* name) {
@@ -271,29 +368,17 @@ DialogAnswerRule DialogAnswerRuleOf(HMODULE library, UINT number) {
 }
 
 HWND WaitingDialog() {
-    for (std::size_t i = g_depth; i-- > 0;) {
-        if (g_stack[i].waiting && g_stack[i].window != nullptr)
-            return g_stack[i].window;
+    for (auto d = Stack().rbegin(); d != Stack().rend(); ++d) {
+        if (d->waiting && d->window != nullptr)
+            return d->window;
     }
     return nullptr;
 }
 
 void CloseAllDialogs() {
-    std::string numbers;
-    for (std::size_t i = g_depth; i-- > 0;) {
-        numbers += " " + std::to_string(g_stack[i].number);
-        if (g_stack[i].window != nullptr)
-            DestroyWindow(g_stack[i].window);
-        g_stack[i] = OpenDialog{};
-    }
-    if (g_depth > 0)
+    const std::string numbers = CloseNewest(Stack().size());
+    if (!numbers.empty())
         LogLine("dialogs closed at TerminateFrame:%s", numbers.c_str());
-    g_depth = 0;
-    g_creatingId = 0;
-    for (LoadedLibrary& library : g_libraries) {
-        library.module.reset();
-        library.name[0] = '\0';
-    }
 }
 
 } // namespace stf
@@ -321,64 +406,15 @@ extern "C" BOOL WINAPI FDoDialogExt(HWND parent, LPCSTR library, UINT number, LP
     if (Unattended())
         return ShowUnattended(library, number, procedure, answer, mark);
 
-    OpenDialog* d = ByNumber(library, number);
-    if (d != nullptr && d->window != nullptr && IsWindow(d->window)) {
-        d->reported = false;
-        d->accepting = true;
-        EnableWindow(d->window, TRUE);
-        postern::CopyText(d->procedure, procedure);
-        SendMessageA(d->window, WM_STF_REFRESH, 0, 0);
-        ShowWindow(d->window, SW_SHOW);
-        SetForegroundWindow(d->window);
-    } else {
-        if (d != nullptr)
-            Remove(d->id); // its window went away behind our back
-        d = Push(library, number, procedure);
-        if (d == nullptr)
-            return FALSE;
-        const unsigned id = d->id;
-        d->accepting = true;
-        g_creatingId = id;
-        HWND window = CreateDialogParamA(module, MAKEINTRESOURCEA(number),
-                                         parent ? parent : FrameWindow(), proc, 0);
-        g_creatingId = 0;
-        d = ById(id);
-        if (window == nullptr || d == nullptr) {
-            const DWORD error = GetLastError();
-            Remove(id);
-            NoteFailure("FDoDialogExt: dialog %u of %s could not be created (error %lu)", number,
-                        library, error);
-            return FALSE;
-        }
-        d->window = window;
-        CentreOnFrame(window);
-        ShowWindow(window, SW_SHOW);
-    }
-    if (helpLibrary != nullptr && helpProcedure != nullptr && helpNumber != 0) {
-        postern::CopyText(d->helpLibrary, helpLibrary);
-        postern::CopyText(d->helpProcedure, helpProcedure);
-        d->helpNumber = helpNumber;
-    } else {
-        d->helpNumber = 0;
-    }
-    const unsigned id = d->id;
-    if (d->reported) {
-        LogLine("dialog %u %s shown", number, procedure); // modeless: it reported at once
-        d->accepting = false;
-        EnableWindow(d->window, FALSE);
-    } else {
-        const WaitResult result = WaitForEvent(id);
-        if (result == WaitResult::Quit) {
-            NoteFailure("FDoDialogExt %u: WM_QUIT received", number);
-            return FALSE;
-        }
-        if (result == WaitResult::Closed) {
-            NoteFailure("FDoDialogExt %u: the dialog closed before reporting an event", number);
-            return FALSE;
-        }
-    }
-    d = ById(id);
-    Outcome(number, procedure, d->event.data(), mark, answer, "");
+    const unsigned id = Show(Request{parent, library, number, procedure, module, proc});
+    if (id == 0)
+        return FALSE;
+    if (OpenDialog* d = ById(id))
+        KeepHelp(*d, helpLibrary, helpNumber, helpProcedure);
+    if (!AwaitEvent(id, number, procedure))
+        return FALSE;
+    const OpenDialog* d = ById(id);
+    Outcome(number, procedure, d != nullptr ? d->event.data() : "", mark, answer, "");
     return TRUE;
 }
 
@@ -387,20 +423,12 @@ extern "C" BOOL WINAPI FKillNDialogs(int count) {
         NoteFailure("FKillNDialogs: bad count %d", count);
         return FALSE;
     }
-    const std::size_t wanted = count == -1 ? g_depth : static_cast<std::size_t>(count);
-    const std::size_t closing = wanted < g_depth ? wanted : g_depth;
+    const std::size_t open = Stack().size();
+    const std::size_t wanted = count == -1 ? open : static_cast<std::size_t>(count);
+    const std::size_t closing = std::min(wanted, open);
     if (closing == 0 && wanted == 0)
         return TRUE;
-    std::string numbers;
-    for (std::size_t n = 0; n < closing; ++n) {
-        OpenDialog& d = g_stack[g_depth - 1];
-        numbers += " " + std::to_string(d.number);
-        HWND window = d.window;
-        d = OpenDialog{};
-        --g_depth;
-        if (window != nullptr)
-            DestroyWindow(window);
-    }
+    const std::string numbers = CloseNewest(closing);
     if (wanted > closing)
         LogLine("dialogs closed:%s (%d asked, %u were open)", numbers.c_str(), count,
                 unsigned(closing));
@@ -411,8 +439,8 @@ extern "C" BOOL WINAPI FKillNDialogs(int count) {
 
 extern "C" void WINAPI ReportDialogEvent(HWND dialog, LPCSTR eventWord) {
     OpenDialog* d = ByWindow(dialog);
-    if (d == nullptr && g_creatingId != 0 && dialog != nullptr) {
-        d = ById(g_creatingId);
+    if (d == nullptr && g_run.dialogs.creatingId != 0 && dialog != nullptr) {
+        d = ById(g_run.dialogs.creatingId);
         if (d != nullptr)
             d->window = dialog;
     }
@@ -436,7 +464,7 @@ extern "C" BOOL WINAPI FShowDialogHelp(HWND dialog) {
     if (owner == nullptr || owner->helpNumber == 0)
         return FALSE;
     const std::array<char, MAX_PATH> library = owner->helpLibrary;
-    const std::array<char, kNameSize> procedure = owner->helpProcedure;
+    const std::array<char, kDialogNameSize> procedure = owner->helpProcedure;
     const UINT number = owner->helpNumber;
     HMODULE module = DialogLibrary(library.data());
     DLGPROC proc = module ? DialogProcedure(module, procedure.data()) : nullptr;

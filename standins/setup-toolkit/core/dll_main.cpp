@@ -2,13 +2,14 @@
 // ends a run log that the program left open.
 #include <windows.h>
 
-#include "shell_state.h"
 #include "toolkit_core.h"
 
 namespace stf {
 namespace {
+// Set once when the DLL loads; it outlives every run, so it is not part of
+// the run's state.
 HINSTANCE g_module = nullptr;
-}
+} // namespace
 
 HINSTANCE ToolkitInstance() {
     return g_module;

@@ -5,11 +5,12 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "command_line.h"
 #include "common/unique_handle.h"
+#include "run_state.h"
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "toolkit_core.h"
 #include "toolkit_dialogs.h"
 
@@ -22,15 +23,6 @@ constexpr char kRunningMutex[] = "Global\\PosternSetupFrameRunning";
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
 constexpr COLORREF kBackground = RGB(0, 0, 64);
-
-postern::UniqueKernelHandle g_running; // the one-per-machine guard
-HWND g_frame = nullptr;
-bool g_started = false;
-bool g_unattended = false;
-bool g_waitCursor = false;
-// An unattended run ends its process with the run's status (not with /noexit).
-bool g_exitWithStatus = false;
-postern::UniqueGdiObject g_bitmap;
 
 // A memory DC with one object selected into it, both undone on every path.
 class MemoryDc {
@@ -64,8 +56,8 @@ void PaintFrame(HWND window) {
     postern::UniqueGdiObject brush(CreateSolidBrush(kBackground));
     FillRect(dc, &client, static_cast<HBRUSH>(brush.get()));
     BITMAP info{};
-    if (g_bitmap && GetObjectA(g_bitmap.get(), sizeof info, &info) != 0 && info.bmWidth > 0 &&
-        info.bmHeight > 0) {
+    if (g_run.frame.bitmap && GetObjectA(g_run.frame.bitmap.get(), sizeof info, &info) != 0 &&
+        info.bmWidth > 0 && info.bmHeight > 0) {
         const int cw = client.right - client.left;
         const int ch = client.bottom - client.top;
         int w = info.bmWidth;
@@ -80,7 +72,7 @@ void PaintFrame(HWND window) {
                 h = ch;
             }
         }
-        MemoryDc source(dc, g_bitmap.get());
+        MemoryDc source(dc, g_run.frame.bitmap.get());
         if (source.get() != nullptr) {
             SetStretchBltMode(dc, HALFTONE);
             StretchBlt(dc, (cw - w) / 2, (ch - h) / 2, w, h, source.get(), 0, 0, info.bmWidth,
@@ -101,7 +93,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     case WM_SETCURSOR:
-        if (g_waitCursor && LOWORD(lParam) == HTCLIENT) {
+        if (g_run.frame.waitCursor && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorA(nullptr, IDC_WAIT));
             return TRUE;
         }
@@ -170,11 +162,14 @@ bool SourceFolder(const std::string& given, std::array<char, MAX_PATH>& folder) 
     return postern::FormatText(folder, "%s\\", path.data());
 }
 
-// An unattended run's program always ends right after the toolkit does, with
+// The run has ended with its last log line: its state starts afresh. An
+// unattended run's program always ends right after the toolkit does, with
 // status 0; the toolkit ends it first with the status that tells a script how
 // the run went.
-void EndProcessIfUnattended(int status) {
-    if (g_exitWithStatus)
+void EndRun(int status) {
+    const bool exit = g_run.frame.exitWithStatus;
+    EndRunState();
+    if (exit)
         ExitProcess(static_cast<UINT>(status));
 }
 
@@ -184,13 +179,31 @@ int FailStart(const char* reason) {
     NoteFailure("InitializeFrame: %s", reason);
     std::array<char, 600> end{};
     postern::FormatText(end, "fatal stop (%s)", reason);
-    StopRecord();
-    ResetUnattended();
-    ClearSymbols();
-    g_running.reset();
     EndRunLog(end.data());
-    EndProcessIfUnattended(ExitNotStarted);
+    EndRun(ExitNotStarted);
     return 0;
+}
+
+// The one-per-machine guard: true when this run holds it. The handle of a
+// guard another run holds is closed at once, so that it does not keep the
+// guard alive while the message box is shown.
+bool ClaimMachine() {
+    postern::UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, kRunningMutex));
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS)
+        return false;
+    g_run.frame.running = std::move(mutex);
+    return true;
+}
+
+// Another setup run holds the machine: says so and ends this run.
+int RefuseSecondRun(bool unattended) {
+    constexpr char kText[] = "Setup is already running.";
+    constexpr UINT kType = MB_OK | MB_ICONEXCLAMATION;
+    const int button = unattended ? IDOK : MessageBoxA(nullptr, kText, "Setup", kType);
+    LogMessageBox("Setup", kText, button, false);
+    EndRunLog("fatal stop (Setup is already running.)");
+    EndRun(ExitNotStarted);
+    return -1;
 }
 
 void CentreOnScreen(int& x, int& y) {
@@ -203,13 +216,13 @@ void CentreOnScreen(int& x, int& y) {
 } // namespace
 
 HWND FrameWindow() {
-    return g_frame;
+    return g_run.frame.window;
 }
 bool Unattended() {
-    return g_started && g_unattended;
+    return g_run.frame.started && g_run.frame.unattended;
 }
 bool FrameStarted() {
-    return g_started;
+    return g_run.frame.started;
 }
 
 } // namespace stf
@@ -217,7 +230,7 @@ bool FrameStarted() {
 using namespace stf;
 
 extern "C" int WINAPI InitializeFrame(LPSTR commandLine) {
-    if (g_started)
+    if (g_run.frame.started)
         return -1; // this process runs the frame already
     SetupOptions options;
     std::string error;
@@ -229,29 +242,16 @@ extern "C" int WINAPI InitializeFrame(LPSTR commandLine) {
         return FailStart(("cannot open the log " + options.log).c_str());
     }
     LogLine("InitializeFrame %s", commandLine ? commandLine : "");
-    g_exitWithStatus = !options.answers.empty() && !options.noExit;
+    g_run.frame.exitWithStatus = !options.answers.empty() && !options.noExit;
     if (!parsed)
         return FailStart(("bad command line: " + error).c_str());
 
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, kRunningMutex);
-    const bool another = mutex == nullptr || GetLastError() == ERROR_ALREADY_EXISTS;
-    g_running.reset(mutex);
-    if (another) {
-        g_running.reset();
-        constexpr char kText[] = "Setup is already running.";
-        constexpr UINT kType = MB_OK | MB_ICONEXCLAMATION;
-        int button = IDOK;
-        if (options.answers.empty())
-            button = MessageBoxA(nullptr, kText, "Setup", kType);
-        LogMessageBox("Setup", kText, button, false);
-        EndRunLog("fatal stop (Setup is already running.)");
-        EndProcessIfUnattended(ExitNotStarted);
-        return -1;
-    }
+    if (!ClaimMachine())
+        return RefuseSecondRun(!options.answers.empty());
 
     if (!options.answers.empty() && !LoadAnswers(options.answers.c_str(), error))
         return FailStart(("answer file " + options.answers + ": " + error).c_str());
-    g_unattended = !options.answers.empty();
+    g_run.frame.unattended = !options.answers.empty();
 
     std::array<char, MAX_PATH> source{};
     if (!SourceFolder(options.source, source))
@@ -267,67 +267,59 @@ extern "C" int WINAPI InitializeFrame(LPSTR commandLine) {
     int x = 0;
     int y = 0;
     CentreOnScreen(x, y);
-    g_frame = CreateWindowExA(
+    g_run.frame.window = CreateWindowExA(
         0, kFrameClass, "Setup",
         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, x, y,
         kFrameWidth, kFrameHeight, nullptr, nullptr, ToolkitInstance(), nullptr);
-    if (g_frame == nullptr)
+    if (g_run.frame.window == nullptr)
         return FailStart("cannot create the frame window");
-    g_started = true;
+    g_run.frame.started = true;
     // With /record the hooks also watch the installer's add-user wizard.
     const bool watch = Recording();
-    if ((g_unattended || watch) && (!StartAnswerHook() || (watch && !StartObserverHooks()))) {
+    if ((g_run.frame.unattended || watch) &&
+        (!StartAnswerHook() || (watch && !StartObserverHooks()))) {
         StopAnswerHook();
-        DestroyWindow(g_frame);
-        g_frame = nullptr;
-        g_started = false;
-        return FailStart(g_unattended ? "cannot set the hook that answers message boxes"
-                                      : "cannot set the hooks that watch the installer's dialogs");
+        DestroyWindow(g_run.frame.window);
+        return FailStart(g_run.frame.unattended
+                             ? "cannot set the hook that answers message boxes"
+                             : "cannot set the hooks that watch the installer's dialogs");
     }
-    if (g_unattended) {
+    if (g_run.frame.unattended) {
         LogLine("frame started: unattended, answers from %s", options.answers.c_str());
     } else {
-        ShowWindow(g_frame, SW_SHOW);
-        UpdateWindow(g_frame);
+        ShowWindow(g_run.frame.window, SW_SHOW);
+        UpdateWindow(g_run.frame.window);
         LogLine("frame started: interactive");
     }
     return 1;
 }
 
 extern "C" HWND WINAPI HwndFrame(void) {
-    return g_frame;
+    return g_run.frame.window;
 }
 
 extern "C" HINSTANCE WINAPI HinstFrame(void) {
-    return g_started ? GetModuleHandleA(nullptr) : nullptr;
+    return g_run.frame.started ? GetModuleHandleA(nullptr) : nullptr;
 }
 
 extern "C" void WINAPI TerminateFrame(void) {
-    if (!g_started)
+    if (!g_run.frame.started)
         return;
     FreezeRunOutcome(); // closing the dialogs below is no new event of the run
     CloseAllDialogs();
+    // The hooks stop before the frame goes, so that they do not see it go.
     StopAnswerHook();
     StopObserverHooks();
-    if (g_frame != nullptr)
-        DestroyWindow(g_frame);
-    g_frame = nullptr;
-    g_bitmap.reset();
-    g_waitCursor = false;
-    StopRecord();
+    if (g_run.frame.window != nullptr)
+        DestroyWindow(g_run.frame.window);
     WarnEntriesNotTaken();
     const int status = FinishRunLog();
-    ResetUnattended();
-    ClearSymbols();
     UnregisterClassA(kFrameClass, ToolkitInstance());
-    g_started = false;
-    g_unattended = false;
-    g_running.reset();
-    EndProcessIfUnattended(status);
+    EndRun(status);
 }
 
 extern "C" BOOL WINAPI FSetBitmap(LPCSTR library, UINT bitmapId) {
-    if (g_frame == nullptr) {
+    if (g_run.frame.window == nullptr) {
         NoteFailure("FSetBitmap: the frame is not started");
         return FALSE;
     }
@@ -339,25 +331,26 @@ extern "C" BOOL WINAPI FSetBitmap(LPCSTR library, UINT bitmapId) {
         NoteFailure("FSetBitmap: %s has no bitmap %u", library, bitmapId);
         return FALSE;
     }
-    g_bitmap.reset(bitmap);
-    InvalidateRect(g_frame, nullptr, FALSE);
+    g_run.frame.bitmap.reset(bitmap);
+    InvalidateRect(g_run.frame.window, nullptr, FALSE);
     LogLine("frame bitmap %s %u", library, bitmapId);
     return TRUE;
 }
 
 extern "C" HCURSOR WINAPI HShowWaitCursor(void) {
-    g_waitCursor = true;
+    g_run.frame.waitCursor = true;
     return SetCursor(LoadCursorA(nullptr, IDC_WAIT));
 }
 
 extern "C" BOOL WINAPI FRestoreCursor(HCURSOR previous) {
-    g_waitCursor = false;
+    g_run.frame.waitCursor = false;
     SetCursor(previous);
     return TRUE;
 }
 
 extern "C" BOOL WINAPI FInitializeInstall(HINSTANCE frameInstance, HWND frameWindow) {
-    if (!g_started || frameWindow != g_frame || frameInstance != HinstFrame()) {
+    if (!g_run.frame.started || frameWindow != g_run.frame.window ||
+        frameInstance != HinstFrame()) {
         NoteFailure("FInitializeInstall: not the running frame's instance and window");
         return FALSE;
     }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "toolkit_core.h"
 
 namespace stf {

@@ -5,28 +5,16 @@
 #include <array>
 #include <cstdarg>
 
-#include "common/unique_handle.h"
-#include "shell_state.h"
+#include "run_state.h"
 #include "toolkit_core.h"
 
 namespace stf {
 
 namespace {
 
-SRWLOCK g_lock = SRWLOCK_INIT;
-postern::UniqueFile g_log;
-std::array<char, 512> g_cause{}; // last failure or message box text
-bool g_failurePending = false;   // the latest logged event was a failure
-bool g_outcomeFrozen = false;    // the run is ending: later lines keep the outcome
-bool g_fatalShown = false;
-bool g_quitConfirmed = false;
-std::array<char, 512> g_quitReason{};
-bool g_dialogAnswered = false; // some dialog reported an outcome this run
-unsigned g_warnings = 0;       // "warning:" lines written this run
-
 // Writes one line (time stamp added); the caller holds the lock.
 void WriteLine(const char* text) {
-    if (!g_log)
+    if (!g_run.log.file)
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -36,26 +24,8 @@ void WriteLine(const char* text) {
                         now.wMinute, now.wSecond, text);
     postern::AppendText(line, "\r\n");
     DWORD written = 0;
-    WriteFile(g_log.get(), line.data(), static_cast<DWORD>(postern::BoundedLength(line)), &written,
-              nullptr);
-}
-
-struct LockGuard {
-    LockGuard() { AcquireSRWLockExclusive(&g_lock); }
-    ~LockGuard() { ReleaseSRWLockExclusive(&g_lock); }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-};
-
-void ResetOutcome() {
-    g_cause[0] = '\0';
-    g_failurePending = false;
-    g_outcomeFrozen = false;
-    g_fatalShown = false;
-    g_quitConfirmed = false;
-    g_quitReason[0] = '\0';
-    g_dialogAnswered = false;
-    g_warnings = 0;
+    WriteFile(g_run.log.file.get(), line.data(), static_cast<DWORD>(postern::BoundedLength(line)),
+              &written, nullptr);
 }
 
 // How an unattended run's process ends, for the scripts that start it: 0
@@ -63,23 +33,22 @@ void ResetOutcome() {
 // completed with warnings. A run that showed the fatal dialog is a 2, one that
 // never answered a dialog a 3 whatever its cause.
 int ExitStatusLocked() {
-    if (g_fatalShown)
+    if (g_run.log.fatalShown)
         return ExitFatalStop;
-    if (!g_dialogAnswered)
+    if (!g_run.log.dialogAnswered)
         return ExitNotStarted;
-    if (g_failurePending)
+    if (g_run.log.failurePending)
         return ExitFatalStop;
-    if (g_quitConfirmed)
+    if (g_run.log.quitConfirmed)
         return ExitQuit;
-    return g_warnings > 0 ? ExitCompletedWithWarnings : ExitCompleted;
+    return g_run.log.warnings > 0 ? ExitCompletedWithWarnings : ExitCompleted;
 }
 
 void EndLocked(const char* text) {
     std::array<char, 600> line{};
     postern::FormatText(line, "end: %s", text);
     WriteLine(line.data());
-    g_log.reset();
-    ResetOutcome();
+    g_run.log = LogState{}; // closed, and its outcome forgotten
 }
 
 } // namespace
@@ -90,23 +59,23 @@ void LogLine(const char* format, ...) {
     va_start(args, format);
     postern::FormatTextV(text, format, args);
     va_end(args);
-    LockGuard guard;
+    const ExclusiveLock guard(g_logLock);
     WriteLine(text.data());
-    if (!g_outcomeFrozen)
-        g_failurePending = false;
+    if (!g_run.log.outcomeFrozen)
+        g_run.log.failurePending = false;
 }
 
 void LogWarning(const char* text) {
     std::array<char, 2048> line{};
     postern::FormatText(line, "warning: %s", text);
-    LockGuard guard;
+    const ExclusiveLock guard(g_logLock);
     WriteLine(line.data());
-    ++g_warnings;
+    ++g_run.log.warnings;
 }
 
 void FreezeRunOutcome() {
-    LockGuard guard;
-    g_outcomeFrozen = true;
+    const ExclusiveLock guard(g_logLock);
+    g_run.log.outcomeFrozen = true;
 }
 
 void NoteFailure(const char* format, ...) {
@@ -116,57 +85,59 @@ void NoteFailure(const char* format, ...) {
     va_start(args, format);
     postern::FormatTextV(std::span<char>(text).subspan(8), format, args);
     va_end(args);
-    LockGuard guard;
+    const ExclusiveLock guard(g_logLock);
     WriteLine(text.data());
-    postern::CopyText(g_cause, text.data() + 8);
-    g_failurePending = true;
+    postern::CopyText(g_run.log.cause, text.data() + 8);
+    g_run.log.failurePending = true;
 }
 
 bool OpenRunLog(const char* path) {
-    LockGuard guard;
-    g_log.reset(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ResetOutcome();
-    return g_log.valid();
+    const ExclusiveLock guard(g_logLock);
+    // Failures noted while no log was open belong to no run.
+    g_run.log = LogState{};
+    g_run.log.file.reset(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return g_run.log.file.valid();
 }
 
 bool RunLogOpen() {
-    LockGuard guard;
-    return g_log.valid();
+    const ExclusiveLock guard(g_logLock);
+    return g_run.log.file.valid();
 }
 
 void NoteMessageBoxCause(const char* text, bool failure) {
-    LockGuard guard;
-    postern::CopyText(g_cause, text);
+    const ExclusiveLock guard(g_logLock);
+    postern::CopyText(g_run.log.cause, text);
     if (failure)
-        g_failurePending = true;
+        g_run.log.failurePending = true;
 }
 
 void NoteFatalDialog() {
-    LockGuard guard;
-    g_fatalShown = true;
+    const ExclusiveLock guard(g_logLock);
+    g_run.log.fatalShown = true;
 }
 
 void NoteDialogAnswered() {
-    LockGuard guard;
-    g_dialogAnswered = true;
+    const ExclusiveLock guard(g_logLock);
+    g_run.log.dialogAnswered = true;
 }
 
 void NoteQuitConfirmed(const char* reason) {
-    LockGuard guard;
-    g_quitConfirmed = true;
-    postern::CopyText(g_quitReason, reason);
+    const ExclusiveLock guard(g_logLock);
+    g_run.log.quitConfirmed = true;
+    postern::CopyText(g_run.log.quitReason, reason);
 }
 
 int FinishRunLog() {
-    LockGuard guard;
+    const ExclusiveLock guard(g_logLock);
     const int status = ExitStatusLocked();
     std::array<char, 600> end{};
-    if (g_fatalShown || g_failurePending)
-        postern::FormatText(end, "fatal stop (%s)", g_cause[0] ? g_cause.data() : "no cause noted");
-    else if (g_quitConfirmed)
-        postern::FormatText(end, "quit (%s)", g_quitReason.data());
-    else if (!g_dialogAnswered)
+    if (g_run.log.fatalShown || g_run.log.failurePending)
+        postern::FormatText(end, "fatal stop (%s)",
+                            g_run.log.cause[0] ? g_run.log.cause.data() : "no cause noted");
+    else if (g_run.log.quitConfirmed)
+        postern::FormatText(end, "quit (%s)", g_run.log.quitReason.data());
+    else if (!g_run.log.dialogAnswered)
         // The program ended the toolkit before asking anything: nothing was
         // done, and only the program knows why.
         postern::CopyText(end, "stopped before the first dialog");
@@ -177,7 +148,7 @@ int FinishRunLog() {
 }
 
 void EndRunLog(const char* text) {
-    LockGuard guard;
+    const ExclusiveLock guard(g_logLock);
     EndLocked(text);
 }
 

@@ -5,8 +5,8 @@
 
 #include <array>
 
+#include "run_state.h"
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "symbol_table.h"
 #include "toolkit_core.h"
 
@@ -14,19 +14,8 @@ namespace stf {
 
 namespace {
 
-SRWLOCK g_lock = SRWLOCK_INIT;
-SymbolTable g_symbols;
-unsigned long g_serial = 0;
-// Serial of the latest change of each dialog-written symbol.
-constexpr std::array<const char*, 3> kDialogSymbols = {"DLGEVENT", "ButtonChecked", "EditTextOut"};
-std::array<unsigned long, kDialogSymbols.size()> g_dialogSerial{};
-
-struct LockGuard {
-    LockGuard() { AcquireSRWLockExclusive(&g_lock); }
-    ~LockGuard() { ReleaseSRWLockExclusive(&g_lock); }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-};
+constexpr std::array<const char*, kDialogSymbolCount> kDialogSymbols = {"DLGEVENT", "ButtonChecked",
+                                                                        "EditTextOut"};
 
 int DialogSymbolIndex(const char* name) {
     for (std::size_t i = 0; i < kDialogSymbols.size(); ++i) {
@@ -38,10 +27,10 @@ int DialogSymbolIndex(const char* name) {
 
 // Records a change; the caller holds the lock.
 void Changed(const char* name) {
-    ++g_serial;
+    ++g_run.symbols.serial;
     const int index = DialogSymbolIndex(name);
     if (index >= 0)
-        g_dialogSerial[static_cast<std::size_t>(index)] = g_serial;
+        g_run.symbols.dialogSerial[static_cast<std::size_t>(index)] = g_run.symbols.serial;
 }
 
 UINT CopyOut(const std::string& value, bool known, LPSTR buffer, UINT limit) {
@@ -53,33 +42,27 @@ UINT CopyOut(const std::string& value, bool known, LPSTR buffer, UINT limit) {
 } // namespace
 
 bool SetSymbolQuietly(const char* name, const char* value) {
-    LockGuard guard;
-    const SymbolResult result = g_symbols.Set(name ? name : "", value ? value : "");
+    const ExclusiveLock guard(g_symbolLock);
+    const SymbolResult result = g_run.symbols.table.Set(name ? name : "", value ? value : "");
     if (result == SymbolResult::Ok)
         Changed(name);
     return result == SymbolResult::Ok;
 }
 
 std::string SymbolText(const char* name) {
-    LockGuard guard;
-    return g_symbols.Value(name ? name : "");
+    const ExclusiveLock guard(g_symbolLock);
+    return g_run.symbols.table.Value(name ? name : "");
 }
 
 unsigned long SymbolMark() {
-    LockGuard guard;
-    return g_serial;
+    const ExclusiveLock guard(g_symbolLock);
+    return g_run.symbols.serial;
 }
 
 bool SymbolSetSince(const char* name, unsigned long mark) {
-    LockGuard guard;
+    const ExclusiveLock guard(g_symbolLock);
     const int index = DialogSymbolIndex(name);
-    return index >= 0 && g_dialogSerial[static_cast<std::size_t>(index)] > mark;
-}
-
-void ClearSymbols() {
-    LockGuard guard;
-    g_symbols.Clear();
-    g_dialogSerial.fill(0);
+    return index >= 0 && g_run.symbols.dialogSerial[static_cast<std::size_t>(index)] > mark;
 }
 
 } // namespace stf
@@ -89,8 +72,8 @@ using namespace stf;
 extern "C" BOOL WINAPI FSetSymbolValue(LPCSTR name, LPCSTR value) {
     SymbolResult result;
     {
-        LockGuard guard;
-        result = g_symbols.Set(name ? name : "", value ? value : "");
+        const ExclusiveLock guard(g_symbolLock);
+        result = g_run.symbols.table.Set(name ? name : "", value ? value : "");
         if (result == SymbolResult::Ok)
             Changed(name);
     }
@@ -106,8 +89,8 @@ extern "C" BOOL WINAPI FSetSymbolValue(LPCSTR name, LPCSTR value) {
 extern "C" BOOL WINAPI FAddListItem(LPCSTR name, LPCSTR item) {
     SymbolResult result;
     {
-        LockGuard guard;
-        result = g_symbols.AddItem(name ? name : "", item ? item : "");
+        const ExclusiveLock guard(g_symbolLock);
+        result = g_run.symbols.table.AddItem(name ? name : "", item ? item : "");
         if (result == SymbolResult::Ok)
             Changed(name);
     }
@@ -123,19 +106,19 @@ extern "C" BOOL WINAPI FAddListItem(LPCSTR name, LPCSTR item) {
 }
 
 extern "C" UINT WINAPI CbGetSymbolValue(LPCSTR name, LPSTR buffer, UINT limit) {
-    LockGuard guard;
+    const ExclusiveLock guard(g_symbolLock);
     const char* key = name ? name : "";
-    return CopyOut(g_symbols.Value(key), g_symbols.Has(key), buffer, limit);
+    return CopyOut(g_run.symbols.table.Value(key), g_run.symbols.table.Has(key), buffer, limit);
 }
 
 extern "C" UINT WINAPI UsGetListLength(LPCSTR name) {
-    LockGuard guard;
-    return static_cast<UINT>(g_symbols.ItemCount(name ? name : ""));
+    const ExclusiveLock guard(g_symbolLock);
+    return static_cast<UINT>(g_run.symbols.table.ItemCount(name ? name : ""));
 }
 
 extern "C" UINT WINAPI CbGetListItem(LPCSTR name, UINT index, LPSTR buffer, UINT limit) {
-    LockGuard guard;
+    const ExclusiveLock guard(g_symbolLock);
     std::string item;
-    const bool known = g_symbols.Item(name ? name : "", index, item);
+    const bool known = g_run.symbols.table.Item(name ? name : "", index, item);
     return CopyOut(item, known, buffer, limit);
 }

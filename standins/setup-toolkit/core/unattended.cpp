@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/unique_handle.h"
+#include "run_state.h"
 #include "setup_toolkit.h"
-#include "shell_state.h"
 #include "symbol_table.h"
 #include "toolkit_core.h"
 #include "toolkit_dialogs.h"
@@ -23,10 +23,7 @@ namespace stf {
 namespace {
 
 constexpr unsigned kMaxAsks = 20;
-constexpr std::size_t kMaxTracked = 64;
 constexpr std::size_t kMaxAnswerFile = 64 * 1024;
-
-using postern::UniqueHook;
 
 // The dialog library that setups of this toolkit ship beside the installer;
 // its STFANSWER resources name the [Setup] keys its dialogs take.
@@ -34,46 +31,18 @@ constexpr char kDialogLibrary[] = "mscuistf.dll";
 // Keys of the installer's own dialogs, answered through the thread hook.
 constexpr std::array<const char*, 1> kInstallerDialogKeys = {"ConvertDatabase"};
 
-// What the run answered for one dialog number.
-struct Asked {
-    UINT number = 0;
-    unsigned count = 0;
-    bool answered = false;
-    std::string answer; // "Key=value" as given last
-};
-
-AnswerFile g_answers;
-std::array<Asked, kMaxTracked> g_asked;
-std::size_t g_askedCount = 0;
-// The dialog before this one said that the answer before it was refused.
-bool g_afterRefused = false;
-// Dialogs asked since the run began to quit.
-unsigned g_quitAsks = 0;
-bool g_quitting = false;
-std::array<char, 512> g_reason{};
-UniqueHook g_hook;
-UniqueHook g_callHook;    // messages sent to the thread's windows (record)
-UniqueHook g_messageHook; // messages posted to them (record)
-HWND g_lastAnswered = nullptr;
-HWND g_pending = nullptr; // activated, to be answered by AnswerPending
-
-Asked& AskedFor(UINT number) {
-    for (std::size_t i = 0; i < g_askedCount; ++i) {
-        if (g_asked[i].number == number)
-            return g_asked[i];
+// What the run answered so far for dialog `number`.
+AskedDialog& AskedFor(UINT number) {
+    for (AskedDialog& asked : g_run.unattended.asked) {
+        if (asked.number == number)
+            return asked;
     }
-    if (g_askedCount < g_asked.size()) {
-        g_asked[g_askedCount] = Asked{number, 0, false, {}};
-        return g_asked[g_askedCount++];
-    }
-    // More distinct dialogs than tracked: the last slot is shared, which at
-    // worst ends the run earlier through the ask limit.
-    return g_asked.back();
+    return g_run.unattended.asked.emplace_back(AskedDialog{number, 0, false, {}});
 }
 
 void StartQuit(const std::string& reason) {
-    g_quitting = true;
-    postern::CopyText(g_reason, reason.c_str());
+    g_run.unattended.quitting = true;
+    postern::CopyText(g_run.unattended.reason, reason.c_str());
     LogLine("unattended run quits: %s", reason.c_str());
 }
 
@@ -100,7 +69,8 @@ bool IsProcedure(const char* procedure, const char* name) {
 // A radio dialog: the option digit from the key's word or the preset option.
 bool AnswerRadio(const AnswerRule& rule, std::string& given, DialogAnswer& answer,
                  std::string& reason) {
-    const AnswerEntry* entry = rule.key.empty() ? nullptr : g_answers.Find("Setup", rule.key);
+    const AnswerEntry* entry =
+        rule.key.empty() ? nullptr : g_run.unattended.answers.Find("Setup", rule.key);
     int digit = 0;
     if (entry != nullptr) {
         given = rule.key + "=" + entry->value;
@@ -136,7 +106,8 @@ bool AnswerRadio(const AnswerRule& rule, std::string& given, DialogAnswer& answe
 // An edit dialog: the key's value or the proposed text.
 bool AnswerEdit(const AnswerRule& rule, std::string& given, DialogAnswer& answer,
                 std::string& reason) {
-    const AnswerEntry* entry = rule.key.empty() ? nullptr : g_answers.Find("Setup", rule.key);
+    const AnswerEntry* entry =
+        rule.key.empty() ? nullptr : g_run.unattended.answers.Find("Setup", rule.key);
     std::string text;
     if (entry != nullptr) {
         text = entry->value;
@@ -190,13 +161,18 @@ bool AnswerMessageBox(HWND window) {
 }
 
 // The installer's warning before it converts an old single-domain user
-// database: known by its title and its two buttons and the text 1003.
+// database: known by its title, its two buttons and its notice text.
 constexpr char kConversionWarning[] = "WARNING! Please Read!";
 constexpr int kConvertButton = 1;
 constexpr int kCancelInstallationButton = 2;
+constexpr int kDomainNotice = 1003;
 // Its progress dialog, modeless: it works without a message loop and is left
-// alone.
+// alone. Known by its title, its progress line and its two lists (the old
+// entries and the converted users).
 constexpr char kConversionProgress[] = "Converting Users";
+constexpr int kProgressLine = 1003;
+constexpr int kOldEntries = 1012;
+constexpr int kConvertedUsers = 1013;
 
 bool TitleIs(HWND window, const char* title) {
     std::array<char, 64> text{};
@@ -216,12 +192,14 @@ bool IsConversionWarning(HWND window) {
     return TitleIs(window, kConversionWarning) &&
            HasControlOfClass(window, kConvertButton, "Button") &&
            HasControlOfClass(window, kCancelInstallationButton, "Button") &&
-           HasControlOfClass(window, 1003, "Static");
+           HasControlOfClass(window, kDomainNotice, "Static");
 }
 
 bool IsConversionProgress(HWND window) {
-    return TitleIs(window, kConversionProgress) && HasControlOfClass(window, 1003, "Static") &&
-           HasControlOfClass(window, 1012, "ListBox") && HasControlOfClass(window, 1013, "ListBox");
+    return TitleIs(window, kConversionProgress) &&
+           HasControlOfClass(window, kProgressLine, "Static") &&
+           HasControlOfClass(window, kOldEntries, "ListBox") &&
+           HasControlOfClass(window, kConvertedUsers, "ListBox");
 }
 
 const char* ConversionButtonName(int id) {
@@ -235,7 +213,7 @@ const char* ConversionButtonName(int id) {
 bool AnswerConversionWarning(HWND window) {
     if (!IsConversionWarning(window))
         return false;
-    const AnswerEntry* entry = g_answers.Find("Setup", "ConvertDatabase");
+    const AnswerEntry* entry = g_run.unattended.answers.Find("Setup", "ConvertDatabase");
     int button = kCancelInstallationButton;
     std::string note;
     if (entry == nullptr) {
@@ -249,7 +227,7 @@ bool AnswerConversionWarning(HWND window) {
         } else if (SameName(entry->value, "no")) {
             note = " (answer " + given + ")";
         } else {
-            if (!g_quitting)
+            if (!g_run.unattended.quitting)
                 StartQuit("answer " + given + " is not one of yes, no");
             note = " (quitting)";
         }
@@ -283,8 +261,8 @@ void AnswerWindow(HWND window) {
 // its initialisation (buttons, default button) is complete.
 void CALLBACK AnswerPending(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    HWND window = g_pending;
-    g_pending = nullptr;
+    HWND window = g_run.unattended.pending;
+    g_run.unattended.pending = nullptr;
     if (window != nullptr && IsWindow(window))
         AnswerWindow(window);
 }
@@ -300,8 +278,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
                             (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) == 0;
         if (dialog)
             ObserveActivated(window);
-        if (dialog && Unattended() && window != g_lastAnswered) {
-            g_lastAnswered = window;
+        if (dialog && Unattended() && window != g_run.unattended.lastAnswered) {
+            g_run.unattended.lastAnswered = window;
             // The progress dialog is noted when it appears: the installer
             // destroys it before its thread takes a message again.
             if (IsConversionProgress(window)) {
@@ -309,10 +287,10 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
                         kConversionProgress);
                 return CallNextHookEx(nullptr, code, wParam, lParam);
             }
-            g_pending = window;
+            g_run.unattended.pending = window;
             if (SetTimer(nullptr, 0, 10, AnswerPending) == 0) {
                 NoteFailure("unattended: no timer to answer dialog (error %lu)", GetLastError());
-                g_pending = nullptr;
+                g_run.unattended.pending = nullptr;
                 AnswerWindow(window);
             }
         }
@@ -385,72 +363,61 @@ bool LoadAnswers(const char* path, std::string& error) {
         return false;
     }
     std::vector<std::string> keys;
-    if (!ParseAnswerFile(text, g_answers, error) || !DialogKeys(keys, error) ||
-        !CheckAnswerKeys(g_answers, keys, error)) {
-        g_answers = AnswerFile{};
+    if (!ParseAnswerFile(text, g_run.unattended.answers, error) || !DialogKeys(keys, error) ||
+        !CheckAnswerKeys(g_run.unattended.answers, keys, error)) {
+        g_run.unattended.answers = AnswerFile{};
         return false;
     }
     return true;
 }
 
 const AnswerFile& Answers() {
-    return g_answers;
-}
-
-void ResetUnattended() {
-    ResetWizardAnswers();
-    g_answers = AnswerFile{};
-    g_askedCount = 0;
-    g_afterRefused = false;
-    g_quitting = false;
-    g_quitAsks = 0;
-    g_reason[0] = '\0';
-    g_lastAnswered = nullptr;
-    g_pending = nullptr;
+    return g_run.unattended.answers;
 }
 
 bool Quitting() {
-    return g_quitting;
+    return g_run.unattended.quitting;
 }
 const char* QuitReason() {
-    return g_reason.data();
+    return g_run.unattended.reason.data();
 }
 
 bool StartAnswerHook() {
-    g_hook.reset(SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId()));
-    return g_hook.valid();
+    g_run.unattended.hook.reset(SetWindowsHookExA(WH_CBT, CbtHook, nullptr, GetCurrentThreadId()));
+    return g_run.unattended.hook.valid();
 }
 
 void StopAnswerHook() {
-    g_hook.reset();
+    g_run.unattended.hook.reset();
 }
 
 bool StartObserverHooks() {
-    g_callHook.reset(SetWindowsHookExA(WH_CALLWNDPROC, CallHook, nullptr, GetCurrentThreadId()));
-    g_messageHook.reset(
+    g_run.unattended.callHook.reset(
+        SetWindowsHookExA(WH_CALLWNDPROC, CallHook, nullptr, GetCurrentThreadId()));
+    g_run.unattended.messageHook.reset(
         SetWindowsHookExA(WH_GETMESSAGE, MessageHook, nullptr, GetCurrentThreadId()));
-    if (g_callHook && g_messageHook)
+    if (g_run.unattended.callHook && g_run.unattended.messageHook)
         return true;
     StopObserverHooks();
     return false;
 }
 
 void StopObserverHooks() {
-    g_callHook.reset();
-    g_messageHook.reset();
+    g_run.unattended.callHook.reset();
+    g_run.unattended.messageHook.reset();
 }
 
 DialogAnswer AnswerDialog(UINT number, const char* procedure, const DialogAnswerRule& stfAnswer) {
     DialogAnswer answer;
-    Asked& asked = AskedFor(number);
+    AskedDialog& asked = AskedFor(number);
     ++asked.count;
-    const bool afterRefused = g_afterRefused;
-    g_afterRefused = false;
+    const bool afterRefused = g_run.unattended.afterRefused;
+    g_run.unattended.afterRefused = false;
 
     const AnswerRule& rule = stfAnswer.rule;
     const bool haveRule = stfAnswer.present;
     if (haveRule && !stfAnswer.valid) {
-        if (!g_quitting)
+        if (!g_run.unattended.quitting)
             StartQuit("dialog " + std::to_string(number) +
                       " has a bad STFANSWER text: " + stfAnswer.error);
         answer.event = STF_EVENT_EXIT;
@@ -458,11 +425,11 @@ DialogAnswer AnswerDialog(UINT number, const char* procedure, const DialogAnswer
     }
     const bool continues =
         IsProcedure(procedure, "FModelessDlgProc") || (haveRule && rule.kind == AnswerKind::Fatal);
-    if (g_quitting) {
+    if (g_run.unattended.quitting) {
         // A dialog that is asked again and again while the run quits does not
         // take Exit (a completion dialog waits for Continue): it gets Continue,
         // so the run still ends.
-        const bool deaf = ++g_quitAsks > kMaxAsks;
+        const bool deaf = ++g_run.unattended.quitAsks > kMaxAsks;
         answer.event = continues || deaf ? STF_EVENT_CONTINUE : STF_EVENT_EXIT;
         answer.note = deaf ? " (quitting; Exit is not taken here)" : " (quitting)";
         return answer;
@@ -473,7 +440,7 @@ DialogAnswer AnswerDialog(UINT number, const char* procedure, const DialogAnswer
         return answer;
     }
     if (haveRule && rule.kind == AnswerKind::Refused) {
-        g_afterRefused = true;
+        g_run.unattended.afterRefused = true;
         return answer;
     }
     const bool radio =

@@ -7,8 +7,9 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
-#include "shell_state.h"
+#include "run_state.h"
 #include "toolkit_core.h"
 #include "wizard_dialogs.h"
 
@@ -16,22 +17,10 @@ namespace stf {
 
 namespace {
 
-// How far the entry in progress has been typed.
-enum class Stage { None, UserId, FullName, Password };
-
-struct Entry {
-    std::string userId;
-    std::string fullName;
-    std::string password;
-    std::size_t line = 0;
-};
-
-std::size_t g_next = 0;    // index of the next [Users] entry to take
-bool g_inProgress = false; // g_entry is being entered
-Entry g_entry;
-Stage g_stage = Stage::None;
-bool g_refused = false; // a message box came while the entry was entered
-std::string g_refusal;  // and this was its text
+// This file's part of the run's state.
+WizardAnswerState& Wizard() {
+    return g_run.wizardAnswers;
+}
 
 void WarnNotAdded(std::size_t line, const std::string& userId, const char* why) {
     const std::string text =
@@ -43,44 +32,55 @@ void WarnNotAdded(std::size_t line, const std::string& userId, const char* why) 
 // checked when it was read, so every entry splits.
 bool TakeNextEntry() {
     const AnswerSection* users = Answers().Section("Users");
-    while (users != nullptr && g_next < users->entries.size()) {
-        const AnswerEntry& entry = users->entries[g_next++];
+    while (users != nullptr && Wizard().next < users->entries.size()) {
+        const AnswerEntry& entry = users->entries[Wizard().next++];
         std::string_view fullName, password;
         if (!SplitUserEntry(entry.value, fullName, password)) {
             LogLine("unattended: [Users] line %zu: %s has no password; it is skipped", entry.line,
                     entry.key.c_str());
             continue;
         }
-        g_entry = Entry{entry.key, std::string(fullName), std::string(password), entry.line};
-        g_inProgress = true;
-        g_stage = Stage::None;
-        g_refused = false;
-        g_refusal.clear();
+        Wizard().entry =
+            UserEntry{entry.key, std::string(fullName), std::string(password), entry.line};
+        Wizard().inProgress = true;
+        Wizard().stage = EntryStage::None;
+        Wizard().refused = false;
+        Wizard().refusal.clear();
         return true;
     }
-    g_inProgress = false;
+    Wizard().inProgress = false;
     return false;
+}
+
+// The entry in progress is refused for `why`, unless it already was.
+void RefuseEntry(std::string why) {
+    if (Wizard().inProgress && !Wizard().refused) {
+        Wizard().refused = true;
+        Wizard().refusal = std::move(why);
+    }
 }
 
 // The entry in progress has gone as far as it will: it was refused (a
 // message box came) or taken by the dialogs.
 void FinishEntry() {
-    if (!g_inProgress)
+    WizardAnswerState& wizard = Wizard();
+    if (!wizard.inProgress)
         return;
-    if (g_refused) {
-        LogLine("unattended: [Users] line %zu: %s refused: %s", g_entry.line,
-                g_entry.userId.c_str(), g_refusal.c_str());
-        WarnNotAdded(g_entry.line, g_entry.userId, g_refusal.c_str());
-    } else if (g_stage == Stage::Password) {
-        LogLine("unattended: [Users] line %zu: %s entered", g_entry.line, g_entry.userId.c_str());
+    const UserEntry& entry = wizard.entry;
+    if (wizard.refused) {
+        LogLine("unattended: [Users] line %zu: %s refused: %s", entry.line, entry.userId.c_str(),
+                wizard.refusal.c_str());
+        WarnNotAdded(entry.line, entry.userId, wizard.refusal.c_str());
+    } else if (wizard.stage == EntryStage::Password) {
+        LogLine("unattended: [Users] line %zu: %s entered", entry.line, entry.userId.c_str());
     } else {
-        LogLine("unattended: [Users] line %zu: %s given up after an unexpected dialog",
-                g_entry.line, g_entry.userId.c_str());
-        WarnNotAdded(g_entry.line, g_entry.userId, "given up after an unexpected dialog");
+        LogLine("unattended: [Users] line %zu: %s given up after an unexpected dialog", entry.line,
+                entry.userId.c_str());
+        WarnNotAdded(entry.line, entry.userId, "given up after an unexpected dialog");
     }
-    g_inProgress = false;
-    g_refused = false;
-    g_refusal.clear();
+    wizard.inProgress = false;
+    wizard.refused = false;
+    wizard.refusal.clear();
 }
 
 void Answered(WizardDialog dialog, const char* outcome) {
@@ -96,8 +96,8 @@ void TypeAndConfirm(HWND window, WizardDialog dialog, const std::string& text, c
     if (limit > 0 && text.size() > limit)
         NoteFailure("unattended: [Users] line %zu: the %s of %s has %zu characters; dialog "
                     "\"%s\" keeps %zu",
-                    g_entry.line, what, g_entry.userId.c_str(), text.size(), WizardTitle(dialog),
-                    limit);
+                    Wizard().entry.line, what, Wizard().entry.userId.c_str(), text.size(),
+                    WizardTitle(dialog), limit);
     TypeIntoWizardField(window, text);
     Answered(dialog, ("OK " + shown).c_str());
     PressWizardButton(window, kWizardFirstButton);
@@ -106,8 +106,9 @@ void TypeAndConfirm(HWND window, WizardDialog dialog, const std::string& text, c
 void AnswerAddMore(HWND window) {
     FinishEntry();
     if (TakeNextEntry()) {
-        const std::string outcome = "Add a user ([Users] line " + std::to_string(g_entry.line) +
-                                    ": " + g_entry.userId + ")";
+        const std::string outcome = "Add a user ([Users] line " +
+                                    std::to_string(Wizard().entry.line) + ": " +
+                                    Wizard().entry.userId + ")";
         Answered(WizardDialog::AddMore, outcome.c_str());
         PressWizardButton(window, kWizardSecondButton);
     } else {
@@ -117,22 +118,19 @@ void AnswerAddMore(HWND window) {
 }
 
 void TypeUserId(HWND window) {
-    g_stage = Stage::UserId;
-    TypeAndConfirm(window, WizardDialog::UserId, g_entry.userId, "user id",
-                   "\"" + g_entry.userId + "\"");
+    Wizard().stage = EntryStage::UserId;
+    TypeAndConfirm(window, WizardDialog::UserId, Wizard().entry.userId, "user id",
+                   "\"" + Wizard().entry.userId + "\"");
 }
 
 void AnswerUserId(HWND window) {
-    if (g_inProgress && g_stage == Stage::None) {
+    if (Wizard().inProgress && Wizard().stage == EntryStage::None) {
         TypeUserId(window);
         return;
     }
     // Shown again: the id just typed was refused. The dialog still asks for
     // an id, so the next entry's id goes in here.
-    if (g_inProgress && !g_refused) {
-        g_refused = true;
-        g_refusal = "the dialog asked again without a message";
-    }
+    RefuseEntry("the dialog asked again without a message");
     FinishEntry();
     if (TakeNextEntry()) {
         TypeUserId(window);
@@ -144,14 +142,11 @@ void AnswerUserId(HWND window) {
 
 void AnswerDataDialog(HWND window, WizardDialog dialog) {
     const bool fullName = dialog == WizardDialog::FullName;
-    const Stage before = fullName ? Stage::UserId : Stage::FullName;
-    if (!g_inProgress || g_stage != before || g_refused) {
+    const EntryStage before = fullName ? EntryStage::UserId : EntryStage::FullName;
+    if (!Wizard().inProgress || Wizard().stage != before || Wizard().refused) {
         // These dialogs apply no rule of their own, so this is not the order
         // the wizard asks in: the entry is given up and the wizard cancelled.
-        if (g_inProgress && !g_refused) {
-            g_refused = true;
-            g_refusal = std::string("dialog \"") + WizardTitle(dialog) + "\" came out of turn";
-        }
+        RefuseEntry(std::string("dialog \"") + WizardTitle(dialog) + "\" came out of turn");
         FinishEntry();
         NoteFailure("unattended: dialog \"%s\" is not answered out of turn; it is cancelled",
                     WizardTitle(dialog));
@@ -160,13 +155,13 @@ void AnswerDataDialog(HWND window, WizardDialog dialog) {
         return;
     }
     if (fullName) {
-        g_stage = Stage::FullName;
-        TypeAndConfirm(window, dialog, g_entry.fullName, "full name",
-                       "\"" + g_entry.fullName + "\"");
+        Wizard().stage = EntryStage::FullName;
+        TypeAndConfirm(window, dialog, Wizard().entry.fullName, "full name",
+                       "\"" + Wizard().entry.fullName + "\"");
     } else {
-        g_stage = Stage::Password;
-        TypeAndConfirm(window, dialog, g_entry.password, "password",
-                       "(" + std::to_string(g_entry.password.size()) + " characters)");
+        Wizard().stage = EntryStage::Password;
+        TypeAndConfirm(window, dialog, Wizard().entry.password, "password",
+                       "(" + std::to_string(Wizard().entry.password.size()) + " characters)");
     }
 }
 
@@ -192,28 +187,16 @@ bool AnswerWizardDialog(HWND window) {
 }
 
 void NoteMessageBoxForEntry(const char* text) {
-    if (g_inProgress && !g_refused) {
-        g_refused = true;
-        g_refusal = text ? text : "";
-    }
+    RefuseEntry(text ? text : "");
 }
 
 void WarnEntriesNotTaken() {
     FinishEntry();
     const AnswerSection* users = Answers().Section("Users");
-    for (; users != nullptr && g_next < users->entries.size(); ++g_next) {
-        const AnswerEntry& entry = users->entries[g_next];
+    for (; users != nullptr && Wizard().next < users->entries.size(); ++Wizard().next) {
+        const AnswerEntry& entry = users->entries[Wizard().next];
         WarnNotAdded(entry.line, entry.key, "the installer did not ask for it");
     }
-}
-
-void ResetWizardAnswers() {
-    g_next = 0;
-    g_inProgress = false;
-    g_entry = Entry{};
-    g_stage = Stage::None;
-    g_refused = false;
-    g_refusal.clear();
 }
 
 } // namespace stf

@@ -8,103 +8,81 @@
 
 #include <string>
 
-#include "shell_state.h"
+#include "run_state.h"
 #include "toolkit_core.h"
 #include "wizard_dialogs.h"
 
 namespace stf {
 
-namespace {
-
-// How far the user being added has come.
-enum class Stage { None, UserId, FullName, Complete };
-
-// The wizard dialog shown last and the button that ended it (0: none yet).
-HWND g_window = nullptr;
-WizardDialog g_dialog = WizardDialog::None;
-int g_command = 0;
-
-Stage g_stage = Stage::None;
-std::string g_userId;
-std::string g_fullName;
-std::string g_password;
-
-} // namespace
-
 void ObserveActivated(HWND window) {
     if (!Recording())
         return;
+    WizardRecordState& watch = g_run.wizardRecord;
     // The wizard's dialogs are told apart first: an unnumbered static text
     // of theirs has the id of a message box's text.
     const WizardDialog dialog = WizardDialogOf(window);
     if (dialog == WizardDialog::None) {
         // After the password a message box means the user was not added.
-        if (IsMessageBox(window) && g_stage == Stage::Complete) {
+        if (IsMessageBox(window) && watch.stage == RecordStage::Complete) {
             LogLine("record: %s is not recorded: the wizard answered with a message",
-                    g_userId.c_str());
-            g_stage = Stage::None;
+                    watch.userId.c_str());
+            watch.stage = RecordStage::None;
         }
         return;
     }
-    if (dialog == WizardDialog::AddMore && g_stage == Stage::Complete) {
-        RecordUser(g_userId, g_fullName, g_password);
-        g_stage = Stage::None;
+    if (dialog == WizardDialog::AddMore && watch.stage == RecordStage::Complete) {
+        RecordUser(watch.userId, watch.fullName, watch.password);
+        watch.stage = RecordStage::None;
     }
-    if (window != g_window) {
-        g_window = window;
-        g_dialog = dialog;
-        g_command = 0;
+    if (window != watch.window) {
+        watch.window = window;
+        watch.dialog = dialog;
+        watch.command = 0;
     }
 }
 
 void ObserveCommand(HWND window, UINT message, WPARAM wParam) {
-    if (window == nullptr || window != g_window)
+    WizardRecordState& watch = g_run.wizardRecord;
+    if (window == nullptr || window != watch.window)
         return;
     if (message == WM_CLOSE) {
-        g_command = kWizardSecondButton;
+        watch.command = kWizardSecondButton;
     } else if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED &&
                (LOWORD(wParam) == kWizardFirstButton || LOWORD(wParam) == kWizardSecondButton)) {
-        g_command = LOWORD(wParam);
+        watch.command = LOWORD(wParam);
     }
 }
 
 void ObserveDestroyed(HWND window) {
-    if (window == nullptr || window != g_window)
+    WizardRecordState& watch = g_run.wizardRecord;
+    if (window == nullptr || window != watch.window)
         return;
-    const bool ok = g_command == kWizardFirstButton;
-    switch (g_dialog) {
+    const bool ok = watch.command == kWizardFirstButton;
+    switch (watch.dialog) {
     case WizardDialog::UserId:
-        g_stage = ok ? Stage::UserId : Stage::None;
+        watch.stage = ok ? RecordStage::UserId : RecordStage::None;
         if (ok)
-            g_userId = WizardFieldText(window);
+            watch.userId = WizardFieldText(window);
         break;
     case WizardDialog::FullName:
-        g_stage = ok && g_stage == Stage::UserId ? Stage::FullName : Stage::None;
-        if (g_stage == Stage::FullName)
-            g_fullName = WizardFieldText(window);
+        watch.stage =
+            ok && watch.stage == RecordStage::UserId ? RecordStage::FullName : RecordStage::None;
+        if (watch.stage == RecordStage::FullName)
+            watch.fullName = WizardFieldText(window);
         break;
     case WizardDialog::Password:
-        g_stage = ok && g_stage == Stage::FullName ? Stage::Complete : Stage::None;
-        if (g_stage == Stage::Complete)
-            g_password = WizardFieldText(window);
+        watch.stage =
+            ok && watch.stage == RecordStage::FullName ? RecordStage::Complete : RecordStage::None;
+        if (watch.stage == RecordStage::Complete)
+            watch.password = WizardFieldText(window);
         break;
     case WizardDialog::AddMore:
     case WizardDialog::None:
         break;
     }
-    g_window = nullptr;
-    g_dialog = WizardDialog::None;
-    g_command = 0;
-}
-
-void ResetWizardRecord() {
-    g_window = nullptr;
-    g_dialog = WizardDialog::None;
-    g_command = 0;
-    g_stage = Stage::None;
-    g_userId.clear();
-    g_fullName.clear();
-    g_password.clear();
+    watch.window = nullptr;
+    watch.dialog = WizardDialog::None;
+    watch.command = 0;
 }
 
 } // namespace stf

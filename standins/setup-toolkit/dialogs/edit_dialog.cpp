@@ -10,34 +10,32 @@
 #include "toolkit_dialogs.h"
 
 #include <array>
+#include <new>
 
 namespace {
 
 constexpr int kMaxEditText = 254;
 using EditText = std::array<char, kMaxEditText + 1>;
 
-// The EditTextIn each open edit dialog was last filled from.
-struct FilledFrom {
-    HWND dialog = nullptr;
-    EditText text{};
+// Each edit dialog's own state, in its DWLP_USER from WM_INITDIALOG to
+// WM_DESTROY: the EditTextIn its field was last filled from.
+struct EditState {
+    EditText filledFrom{};
 };
-std::array<FilledFrom, 8> g_filled{};
 
-FilledFrom* FilledSlot(HWND dialog) {
-    FilledFrom* free = nullptr;
-    for (FilledFrom& slot : g_filled) {
-        if (slot.dialog == dialog)
-            return &slot;
-        if (slot.dialog == nullptr && free == nullptr)
-            free = &slot;
-    }
-    return free;
+EditState* StateOf(HWND dialog) {
+    return reinterpret_cast<EditState*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-void ForgetFilled(HWND dialog) {
-    for (FilledFrom& slot : g_filled)
-        if (slot.dialog == dialog)
-            slot = FilledFrom{};
+// Without memory for its state the dialog still works; a refresh then always
+// fills the field anew.
+void AttachState(HWND dialog) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(new (std::nothrow) EditState));
+}
+
+void DetachState(HWND dialog) {
+    delete StateOf(dialog);
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
 }
 
 void PlaceCaret(HWND field) {
@@ -61,14 +59,14 @@ INT_PTR LoadField(HWND dialog, bool refresh) {
         return TRUE;
     EditText text{};
     CbGetSymbolValue("EditTextIn", text.data(), static_cast<UINT>(text.size()));
-    FilledFrom* filled = FilledSlot(dialog);
-    const bool keepTyped = refresh && filled != nullptr && filled->dialog == dialog &&
-                           lstrcmpA(filled->text.data(), text.data()) == 0;
+    EditState* state = StateOf(dialog);
+    const bool keepTyped =
+        refresh && state != nullptr && lstrcmpA(state->filledFrom.data(), text.data()) == 0;
     SendMessageA(field, EM_LIMITTEXT, kMaxEditText, 0);
     if (!keepTyped) {
         SetWindowTextA(field, text.data());
-        if (filled != nullptr)
-            *filled = FilledFrom{dialog, text};
+        if (state != nullptr)
+            state->filledFrom = text;
     }
     SetFocus(field);
     PlaceCaret(field);
@@ -86,13 +84,14 @@ void StoreField(HWND dialog) {
 extern "C" INT_PTR CALLBACK FEditDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
+        AttachState(dialog);
         dlg::ApplyHeadingFont(dialog);
         return LoadField(dialog, false);
     case WM_STF_REFRESH:
         LoadField(dialog, true);
         return TRUE;
     case WM_DESTROY:
-        ForgetFilled(dialog);
+        DetachState(dialog);
         return FALSE;
     case WM_COMMAND:
         return dlg::HandleButton(dialog, wParam, StoreField);

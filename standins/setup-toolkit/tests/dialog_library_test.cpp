@@ -386,6 +386,23 @@ TEST_F(DialogLibraryTest, EditShownAgainKeepsTheTypedTextUntilANewProposal) {
     EXPECT_EQ(TextOf(field), "D:\\MAIL");
 }
 
+TEST_F(DialogLibraryTest, EachOpenEditDialogKeepsItsOwnProposal) {
+    ASSERT_TRUE(FSetSymbolValue("EditTextIn", "C:\\POSTERN"));
+    HWND destination = Create(300, "FEditDlgProc");
+    ASSERT_NE(destination, nullptr);
+    ASSERT_TRUE(FSetSymbolValue("EditTextIn", "mail.example.com"));
+    HWND host = Create(7801, "FEditDlgProc");
+    ASSERT_NE(host, nullptr);
+    SetDlgItemTextA(destination, IDC_EDITFIELD, "D:\\TYPED");
+    SetDlgItemTextA(host, IDC_EDITFIELD, "typed.example.com");
+    // The proposal now is the host dialog's own: it keeps what was typed,
+    // while the destination dialog, filled from another, takes it.
+    SendMessageA(host, WM_STF_REFRESH, 0, 0);
+    SendMessageA(destination, WM_STF_REFRESH, 0, 0);
+    EXPECT_EQ(TextOf(GetDlgItem(host, IDC_EDITFIELD)), "typed.example.com");
+    EXPECT_EQ(TextOf(GetDlgItem(destination, IDC_EDITFIELD)), "mail.example.com");
+}
+
 TEST_F(DialogLibraryTest, EditStoresTheFieldBeforeEachEvent) {
     ASSERT_TRUE(FSetSymbolValue("EditTextIn", "C:\\POSTERN"));
     EXPECT_EQ(ShowAndDrive(300, "FEditDlgProc", "Destination directory",
