@@ -1,28 +1,39 @@
 // The service table and the install command lines.
 #include "setup/config/suite_services.h"
 
-#include "common/suite_registry.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
+#include <iterator>
 #include <string>
 
+// The documented table: service name, key under HKEY_LOCAL_MACHINE, program
+// that registers it (none for TERMSVC), in the installer's order.
 TEST(SuiteServices, TheTableHoldsTheEightServicesInOrder) {
-    const char* const names[] = {"RELAYSVC", "DROPSVC",  "PLANSVC", "DIRSVC",
-                                 "PASSSVC",  "WATCHSVC", "TERMSVC", "LOGSVC"};
-    const char* const programs[] = {"RELAYSVC.exe", "DROPSVC.exe",  "PLANSVC.exe", "DIRSVC.exe",
-                                    "PASSSVC.exe",  "WatchSvc.exe", nullptr,       "LOGSVC.exe"};
-    ASSERT_EQ(SuiteServices.size(), 8u);
+    struct Row {
+        const char* name;
+        const char* keyPath;
+        const char* program;
+    };
+    constexpr Row documented[] = {
+        {"RELAYSVC", "SYSTEM\\CurrentControlSet\\Services\\RELAYSVC", "RELAYSVC.exe"},
+        {"DROPSVC", "SYSTEM\\CurrentControlSet\\Services\\DROPSVC", "DROPSVC.exe"},
+        {"PLANSVC", "SYSTEM\\CurrentControlSet\\Services\\PLANSVC", "PLANSVC.exe"},
+        {"DIRSVC", "SYSTEM\\CurrentControlSet\\Services\\DIRSVC", "DIRSVC.exe"},
+        {"PASSSVC", "SYSTEM\\CurrentControlSet\\Services\\PASSSVC", "PASSSVC.exe"},
+        {"WATCHSVC", "SYSTEM\\CurrentControlSet\\Services\\WATCHSVC", "WatchSvc.exe"},
+        {"TERMSVC", "SYSTEM\\CurrentControlSet\\Services\\TERMSVC", nullptr},
+        {"LOGSVC", "SYSTEM\\CurrentControlSet\\Services\\LOGSVC", "LOGSVC.exe"},
+    };
+    ASSERT_EQ(SuiteServices.size(), std::size(documented));
     for (std::size_t i = 0; i < SuiteServices.size(); ++i) {
         const SuiteService& s = SuiteServices[i];
-        EXPECT_STREQ(s.Name, names[i]) << "entry " << i;
-        EXPECT_EQ(std::string(s.KeyPath), std::string(postern::ServicesKey) + "\\" + names[i]);
-        if (programs[i] == nullptr)
-            EXPECT_EQ(s.ProgramFile, nullptr) << s.Name << " is never installed by setup";
-        else
-            EXPECT_STREQ(s.ProgramFile, programs[i]);
+        EXPECT_STREQ(s.Name, documented[i].name) << "entry " << i;
+        EXPECT_STREQ(s.KeyPath, documented[i].keyPath) << "entry " << i;
+        EXPECT_STREQ(s.ProgramFile, documented[i].program) << "entry " << i;
     }
+    // The names the code uses for positions.
+    EXPECT_STREQ(SuiteServices[RelaySvc].Name, "RELAYSVC");
     EXPECT_STREQ(SuiteServices[WatchSvc].Name, "WATCHSVC");
     EXPECT_STREQ(SuiteServices[TermSvc].Name, "TERMSVC");
     EXPECT_STREQ(SuiteServices[LogSvc].Name, "LOGSVC");
