@@ -1,6 +1,7 @@
 // Where the suite keeps its configuration in the registry, under
 // HKEY_LOCAL_MACHINE: the installer writes these keys, the monitor frontend and
 // the suite's services read them. Also the system's keys the installer reads.
+// Every key path of the kit is spelled here.
 #pragma once
 
 namespace postern {
@@ -10,7 +11,11 @@ inline constexpr char SuiteRootKey[] = "SOFTWARE\\Corvane\\Postern";
 inline constexpr char SuiteGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
 // The user-database library's virtual domains, with their users and aliases.
 inline constexpr char SuiteDomainsKey[] = "SOFTWARE\\Corvane\\Postern\\Domains";
-// The parent of every service's key.
+// The aliases of an earlier release's single-domain user database, one value
+// per alias; converted into the first virtual domain by the installer.
+inline constexpr char SuiteOldAliasesKey[] = "SOFTWARE\\Corvane\\Postern\\_aliases";
+// The parent of every service's key: a service's key is this, a backslash and
+// the service's name.
 inline constexpr char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
 // The TCP/IP configuration of Windows NT: the host name and domain, and the
 // devices TCP/IP is bound to.

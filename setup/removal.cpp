@@ -4,6 +4,7 @@
 #include "common/bounded_format.h"
 #include "common/suite_registry.h"
 #include "common/unique_handle.h"
+#include "setup/config/registry_values.h"
 #include "setup/config/service_control.h"
 #include "setup/setup_session.h"
 #include "setup/setup_trace.h"
@@ -81,10 +82,8 @@ bool EmptyKey(HKEY parent) {
             break;
         if (RegDeleteKeyA(parent, name.data()) == ERROR_SUCCESS)
             continue;
-        postern::UniqueResource<postern::RegKeyTraits> child;
-        const bool childEmptied =
-            RegOpenKeyExA(parent, name.data(), 0, KEY_ALL_ACCESS, child.put()) == ERROR_SUCCESS &&
-            EmptyKey(child.get());
+        postern::UniqueHkey child = OpenRegistryKey(parent, name.data(), KEY_ALL_ACCESS);
+        const bool childEmptied = child && EmptyKey(child.get());
         child.reset();
         if (childEmptied && RegDeleteKeyA(parent, name.data()) == ERROR_SUCCESS)
             continue;
@@ -125,8 +124,8 @@ void ShutDownSuite() {
 }
 
 int DeleteRegistryTree(const char* keyPath) {
-    postern::UniqueResource<postern::RegKeyTraits> key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+    const postern::UniqueHkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS);
+    if (!key)
         return 0;
     return EmptyKey(key.get()) ? 1 : 0;
 }

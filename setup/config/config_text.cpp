@@ -3,6 +3,7 @@
 
 #include "common/bounded_format.h"
 #include "common/suite_registry.h"
+#include "setup/config/suite_services.h"
 
 namespace {
 
@@ -28,9 +29,9 @@ std::size_t SectionKeyPath(const char* section, std::span<char> path) {
         return 0;
     bool fits = false;
     if (SameName(section, "_smtp"))
-        fits = postern::FormatText(path, "%s\\RELAYSVC\\Parameters", postern::ServicesKey);
+        fits = postern::FormatText(path, "%s\\Parameters", SuiteServices[RelaySvc].KeyPath);
     else if (SameName(section, "_pop"))
-        fits = postern::FormatText(path, "%s\\DROPSVC\\Parameters", postern::ServicesKey);
+        fits = postern::FormatText(path, "%s\\Parameters", SuiteServices[DropSvc].KeyPath);
     else if (SameName(section, "_global"))
         fits = postern::CopyText(path, postern::SuiteGlobalKey);
     else

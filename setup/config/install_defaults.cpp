@@ -2,10 +2,10 @@
 #include "setup/config/install_defaults.h"
 
 #include "common/bounded_format.h"
+#include "common/suite_registry.h"
 #include "common/unique_handle.h"
 #include "setup/config/network_identity.h"
-#include "setup/config/registry_text.h"
-#include "setup/config/suite_registry.h"
+#include "setup/config/registry_values.h"
 #include "setup/setup_session.h"
 #include "setup/setup_trace.h"
 
@@ -22,6 +22,7 @@ constexpr DWORD IniTextSize = 79;
 // characters and more), so an update keeps a long name; TopDir keeps the
 // suite's 79 bytes, since longer destinations are refused.
 constexpr std::size_t HostNameRoom = sizeof(SetupSession::HostName);
+constexpr std::size_t TopDirRoom = 79;
 // The current directory is taken for the INI path when it has at most 143.
 constexpr DWORD CurrentDirSize = 144;
 
@@ -81,16 +82,16 @@ int ReadInstallDefaults(std::span<char> topDir, std::span<char> hostName) {
     ReadAdapterAddresses(Session.AddressList);
     SettleLegacyIniPath();
 
-    postern::UniqueHkey key;
-    const LONG opened = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SuiteGlobalKey, 0, nullptr, 0, KEY_READ,
-                                        nullptr, key.put(), nullptr);
-    if (opened != ERROR_SUCCESS) {
+    LONG opened = ERROR_SUCCESS;
+    const postern::UniqueHkey key =
+        CreateRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, KEY_READ, &opened);
+    if (!key) {
         SetupTrace("the suite's Global key cannot be opened (error %ld)", opened);
         ReadIniTopDir(topDir);
         ReadHostNameFallback(hostName);
         return 1;
     }
-    if (ReadGlobalText(key.get(), "TopDir", RegistryTextSize, topDir))
+    if (ReadGlobalText(key.get(), "TopDir", TopDirRoom, topDir))
         postern::CopyText(Session.TypeDefault, "2");
     else
         ReadIniTopDir(topDir);

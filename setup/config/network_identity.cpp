@@ -6,7 +6,7 @@
 #include "common/suite_registry.h"
 #include "common/unique_handle.h"
 #include "setup/config/address_list.h"
-#include "setup/config/registry_text.h"
+#include "setup/config/registry_values.h"
 #include "setup/setup_trace.h"
 
 #include <windows.h>
@@ -28,9 +28,9 @@ void AddAdapter(std::span<char> list, std::string_view device) {
     std::array<char, 300> keyPath;
     if (!AdapterKeyPath(keyPath, device))
         return;
-    postern::UniqueHkey adapter;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.data(), 0, KEY_READ, adapter.put()) !=
-        ERROR_SUCCESS)
+    const postern::UniqueHkey adapter =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, keyPath.data(), KEY_READ);
+    if (!adapter)
         return;
     std::array<char, AddressListSize> value;
     const std::size_t room = AdapterValueRoom(list.data());
@@ -49,9 +49,9 @@ void AddAdapter(std::span<char> list, std::string_view device) {
 
 int ReadTcpipHostName(std::span<char> destination) {
     std::array<char, HostNameSize> work{};
-    postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::TcpipParametersKey, 0, KEY_READ, key.put()) !=
-        ERROR_SUCCESS)
+    const postern::UniqueHkey key =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::TcpipParametersKey, KEY_READ);
+    if (!key)
         return TextLength(destination);
     // An empty host name is no host name: ".DOMAIN" would name no host.
     if (!QueryRegistryText(key.get(), "Hostname", work) || work[0] == '\0')
@@ -74,9 +74,9 @@ int ReadTcpipHostName(std::span<char> destination) {
 
 int ReadAdapterAddresses(std::span<char> destination) {
     std::array<char, AddressListSize> list{};
-    postern::UniqueHkey linkage;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::TcpipLinkageKey, 0, KEY_READ, linkage.put()) ==
-        ERROR_SUCCESS) {
+    const postern::UniqueHkey linkage =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::TcpipLinkageKey, KEY_READ);
+    if (linkage) {
         std::array<char, BindValueSize> bind;
         const std::span<const char> devices = QueryRegistryMultiText(linkage.get(), "Bind", bind);
         std::size_t offset = 0;

@@ -5,7 +5,7 @@
 #include "common/suite_registry.h"
 #include "common/unique_handle.h"
 #include "setup/config/config_text.h"
-#include "setup/config/registry_text.h"
+#include "setup/config/registry_values.h"
 #include "setup/config/service_control.h"
 #include "setup/setup_session.h"
 #include "setup/setup_trace.h"
@@ -35,68 +35,23 @@ constexpr int GateHostMinimum = 3;
 
 std::array<char, 300> SectionKey{};
 
-bool ValuePresent(HKEY key, const char* name, DWORD room) {
-    std::array<BYTE, 256> data{};
-    DWORD size = room;
-    return RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &size) == ERROR_SUCCESS;
-}
-
-// A text value with its terminating NUL counted in the data length.
-void SetText(HKEY key, const char* name, const char* text) {
-    const DWORD bytes = static_cast<DWORD>(std::strlen(text) + 1);
-    const LONG status =
-        RegSetValueExA(key, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text), bytes);
-    if (status != ERROR_SUCCESS)
-        SetupTrace("value %s not written (error %ld)", name, status);
-}
-
-// A text value whose data length is the text's alone. The registry stores a
-// terminator whenever one follows the counted data in memory, so the text goes
-// through the wide call with the byte count of the text and a non-zero
-// character in place of its terminator.
-void SetTextWithoutNul(HKEY key, const char* name, const char* text) {
-    std::array<wchar_t, 64> wideName{};
-    std::array<wchar_t, 256> wideText{};
-    const int nameLength = MultiByteToWideChar(CP_ACP, 0, name, -1, wideName.data(),
-                                               static_cast<int>(wideName.size()));
-    const int textLength = MultiByteToWideChar(CP_ACP, 0, text, -1, wideText.data(),
-                                               static_cast<int>(wideText.size()));
-    if (nameLength == 0 || textLength == 0) {
-        SetupTrace("value %s not written: its text does not convert", name);
-        return;
-    }
-    wideText[static_cast<std::size_t>(textLength - 1)] = L'?';
-    const DWORD bytes = static_cast<DWORD>((textLength - 1) * sizeof(wchar_t));
-    const LONG status = RegSetValueExW(key, wideName.data(), 0, REG_EXPAND_SZ,
-                                       reinterpret_cast<const BYTE*>(wideText.data()), bytes);
-    if (status != ERROR_SUCCESS)
-        SetupTrace("value %s not written (error %ld)", name, status);
-}
-
-void SetDword(HKEY key, const char* name, DWORD value) {
-    const LONG status = RegSetValueExA(key, name, 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&value), sizeof value);
-    if (status != ERROR_SUCCESS)
-        SetupTrace("value %s not written (error %ld)", name, status);
-}
-
 // A directory value written only when absent; its directory is then created
 // with its missing parents.
 void SetDirectoryIfAbsent(HKEY key, const char* name, DWORD room, const char* directory) {
-    if (ValuePresent(key, name, room))
+    if (ValueFitsIn(key, name, room))
         return;
-    SetText(key, name, directory);
+    SetRegistryText(key, name, directory);
     CreateDirectoryTree(directory);
 }
 
 void SetInstDateIfAbsent(HKEY key) {
-    if (ValuePresent(key, "InstDate", InstDateRoom))
+    if (ValueFitsIn(key, "InstDate", InstDateRoom))
         return;
     SYSTEMTIME now{};
     GetLocalTime(&now);
     std::array<char, InstDateRoom> text{};
     FormatInstDate({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute}, text);
-    SetText(key, "InstDate", text.data());
+    SetRegistryText(key, "InstDate", text.data());
 }
 
 // True when UserDatabase holds more than 8 characters.
@@ -112,9 +67,9 @@ void SetSmtpHostIfAbsent(HKEY key, const char* name, const char* iniKey) {
     std::array<char, HostRoom> text{};
     const DWORD length = GetPrivateProfileStringA("_SMTP", iniKey, "", text.data(), HostRoom,
                                                   Session.LegacyIniPath.data());
-    if (length < GateHostMinimum || ValuePresent(key, name, HostRoom))
+    if (length < GateHostMinimum || ValueFitsIn(key, name, HostRoom))
         return;
-    SetTextWithoutNul(key, name, text.data());
+    SetRegistryTextWithoutNul(key, name, text.data());
 }
 
 // Step 3: the Global values in their order. Returns whether the SMTP defaults
@@ -122,25 +77,25 @@ void SetSmtpHostIfAbsent(HKEY key, const char* name, const char* iniKey) {
 bool WriteGlobalValues(HKEY global, const char* topDir, const char* usersDir,
                        const char* hostName) {
     std::array<char, 200> path{};
-    SetText(global, "TopDir", topDir);
+    SetRegistryText(global, "TopDir", topDir);
     if (Session.ConversionIncomplete)
         SetupTrace("MultiFlag not written: the old user database is not wholly converted");
     else
-        SetDword(global, "MultiFlag", 1);
+        SetRegistryDword(global, "MultiFlag", 1);
     SetInstDateIfAbsent(global);
     postern::FormatText(path, "%s\\cfg", topDir);
     SetDirectoryIfAbsent(global, "CfgDir", DirectoryRoom, path.data());
     postern::FormatText(path, "%s\\spool", topDir);
     SetDirectoryIfAbsent(global, "SpoolDir", DirectoryRoom, path.data());
     SetDirectoryIfAbsent(global, "UsersDir", UsersDirRoom, usersDir);
-    SetText(global, "HostName", hostName);
+    SetRegistryText(global, "HostName", hostName);
     const bool writeSmtpDefaults = !OtherUserDatabaseConfigured(global);
     SetSmtpHostIfAbsent(global, "GateHost", "GATE");
     SetSmtpHostIfAbsent(global, "DefHost", "DEFHOST");
-    if (!ValuePresent(global, "LogHost", LogHostRoom))
-        SetTextWithoutNul(global, "LogHost", "127.0.0.1");
+    if (!ValueFitsIn(global, "LogHost", LogHostRoom))
+        SetRegistryTextWithoutNul(global, "LogHost", "127.0.0.1");
     postern::FormatText(path, "%s\\RELAYOUT.exe", topDir);
-    SetText(global, "SendName", path.data());
+    SetRegistryText(global, "SendName", path.data());
     return writeSmtpDefaults;
 }
 
@@ -184,14 +139,14 @@ const char* ResolvedSectionKey() {
 int WriteServiceDword(const char* section, const char* valueName, unsigned long value) {
     if (ResolveSectionKey(section) == 0)
         return 0;
-    postern::UniqueHkey key;
-    const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SectionKey.data(), 0, nullptr, 0,
-                                        KEY_SET_VALUE, nullptr, key.put(), nullptr);
-    if (status != ERROR_SUCCESS) {
+    LONG status = ERROR_SUCCESS;
+    const postern::UniqueHkey key =
+        CreateRegistryKey(HKEY_LOCAL_MACHINE, SectionKey.data(), KEY_SET_VALUE, &status);
+    if (!key) {
         SetupTrace("key %s not opened (error %ld)", SectionKey.data(), status);
         return 0;
     }
-    SetDword(key.get(), valueName, static_cast<DWORD>(value));
+    SetRegistryDword(key.get(), valueName, static_cast<DWORD>(value));
     return 0;
 }
 
@@ -229,11 +184,10 @@ int WriteServerConfiguration(const char* topDir, const char* usersDir, const cha
     CreateOneLevel(usersDir);
 
     bool writeSmtpDefaults = true;
-    postern::UniqueHkey global;
-    const LONG status =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, global.put(), nullptr);
-    if (status != ERROR_SUCCESS) {
+    LONG status = ERROR_SUCCESS;
+    postern::UniqueHkey global = CreateRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey,
+                                                   KEY_QUERY_VALUE | KEY_SET_VALUE, &status);
+    if (!global) {
         SetupTrace("key %s not created (error %ld)", postern::SuiteGlobalKey, status);
         ShowFailureBox(HwndFrame(), "Failed to create registry entries!", "Install Failed");
     } else {

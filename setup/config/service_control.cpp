@@ -2,7 +2,7 @@
 #include "setup/config/service_control.h"
 
 #include "common/unique_handle.h"
-#include "setup/config/registry_text.h"
+#include "setup/config/registry_values.h"
 #include "setup/config/suite_services.h"
 #include "setup/setup_session.h"
 #include "setup/setup_trace.h"
@@ -19,7 +19,6 @@ constexpr DWORD StopWaitMs = 15000;
 constexpr DWORD StopCheckPauseMs = 100;
 constexpr DWORD ProcessEndWaitMs = 5000;
 constexpr DWORD InstallCommandWaitMs = 30000;
-constexpr std::size_t ImagePathSize = 200;
 
 // The session's was-running flag of a service, or null when none is kept.
 int* WasRunningFlag(SuiteServiceIndex index) {
@@ -229,11 +228,8 @@ int DeleteSuiteService(const char* serviceName) {
 }
 
 int StopInstalledService(const char* serviceKeyPath, const char* serviceName) {
-    postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, serviceKeyPath, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return 0;
-    std::array<char, ImagePathSize> imagePath;
-    if (!RegistryValuePresent(key.get(), "ImagePath", imagePath))
+    postern::UniqueHkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, serviceKeyPath, KEY_READ);
+    if (!key || !ValueExists(key.get(), "ImagePath"))
         return 0;
     key.reset();
     return ControlSuiteService(serviceName, StopOperation);

@@ -20,8 +20,8 @@ constexpr int StopOperation = 2;
 int ControlSuiteService(const char* serviceName, int operation);
 // Nonzero when the service was marked for deletion.
 int DeleteSuiteService(const char* serviceName);
-// Stops the service when its key holds an ImagePath value (it is installed);
-// the result of the stop request, else 0.
+// Stops the service when its key holds an ImagePath value of any length (it is
+// installed); the result of the stop request, else 0.
 int StopInstalledService(const char* serviceKeyPath, const char* serviceName);
 
 // Stop pass: stops every installed service in table order; PLANSVC, DIRSVC,

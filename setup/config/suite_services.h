@@ -3,15 +3,34 @@
 // <windows.h>).
 #pragma once
 
+#include "common/suite_registry.h"
+
 #include <array>
 #include <cstddef>
 #include <span>
 
+// The longest service name in the table.
+constexpr std::size_t ServiceNameLimit = 8;
+
 struct SuiteService {
-    const char* Name;        // service name
-    const char* KeyPath;     // its key under HKEY_LOCAL_MACHINE
+    const char* Name; // service name
+    // Its key under HKEY_LOCAL_MACHINE: ServicesKey, a backslash and the name.
+    char KeyPath[sizeof postern::ServicesKey + 1 + ServiceNameLimit];
     const char* ProgramFile; // its program in the top directory; null: never installed
 };
+
+// A table entry, its key path joined at compile time (a name longer than
+// ServiceNameLimit would write past KeyPath, and the table would not compile).
+constexpr SuiteService Service(const char* name, const char* programFile) {
+    SuiteService service{name, {}, programFile};
+    std::size_t length = 0;
+    for (const char* c = postern::ServicesKey; *c != '\0'; ++c)
+        service.KeyPath[length++] = *c;
+    service.KeyPath[length++] = '\\';
+    for (const char* c = name; *c != '\0'; ++c)
+        service.KeyPath[length++] = *c;
+    return service;
+}
 
 // Positions in the table.
 enum SuiteServiceIndex : std::size_t {
@@ -27,14 +46,14 @@ enum SuiteServiceIndex : std::size_t {
 };
 
 inline constexpr std::array<SuiteService, SuiteServiceCount> SuiteServices = {{
-    {"RELAYSVC", "SYSTEM\\CurrentControlSet\\Services\\RELAYSVC", "RELAYSVC.exe"},
-    {"DROPSVC", "SYSTEM\\CurrentControlSet\\Services\\DROPSVC", "DROPSVC.exe"},
-    {"PLANSVC", "SYSTEM\\CurrentControlSet\\Services\\PLANSVC", "PLANSVC.exe"},
-    {"DIRSVC", "SYSTEM\\CurrentControlSet\\Services\\DIRSVC", "DIRSVC.exe"},
-    {"PASSSVC", "SYSTEM\\CurrentControlSet\\Services\\PASSSVC", "PASSSVC.exe"},
-    {"WATCHSVC", "SYSTEM\\CurrentControlSet\\Services\\WATCHSVC", "WatchSvc.exe"},
-    {"TERMSVC", "SYSTEM\\CurrentControlSet\\Services\\TERMSVC", nullptr},
-    {"LOGSVC", "SYSTEM\\CurrentControlSet\\Services\\LOGSVC", "LOGSVC.exe"},
+    Service("RELAYSVC", "RELAYSVC.exe"),
+    Service("DROPSVC", "DROPSVC.exe"),
+    Service("PLANSVC", "PLANSVC.exe"),
+    Service("DIRSVC", "DIRSVC.exe"),
+    Service("PASSSVC", "PASSSVC.exe"),
+    Service("WATCHSVC", "WatchSvc.exe"),
+    Service("TERMSVC", nullptr),
+    Service("LOGSVC", "LOGSVC.exe"),
 }};
 
 // Install commands are formatted into a buffer of this many bytes.

@@ -4,6 +4,7 @@
 #include "common/bounded_format.h"
 #include "common/suite_registry.h"
 #include "common/unique_handle.h"
+#include "setup/config/registry_values.h"
 #include "setup/res/pstsetup_rc.h"
 #include "setup/setup_session.h"
 #include "setup/setup_trace.h"
@@ -13,7 +14,6 @@
 #include "setup/userdb/usrvault.h"
 
 #include <array>
-#include <cstdint>
 #include <cstring>
 #include <span>
 
@@ -21,34 +21,23 @@ namespace {
 
 constexpr char InstDateValue[] = "InstDate";
 constexpr char MultiFlagValue[] = "MultiFlag";
-constexpr DWORD InstDateSize = 39;
-constexpr char OldAliasesKey[] = "SOFTWARE\\Corvane\\Postern\\_aliases";
 
 // A list-box entry and the texts built from it.
 using EntryText = std::array<char, 512>;
 using KeyPath = std::array<char, 512>;
 
-// Whether the value exists: a value larger than the buffer exists too, and
-// its contents are not needed.
-bool ValueExists(HKEY key, const char* name, DWORD size) {
-    std::array<BYTE, InstDateSize> data{};
-    DWORD room = size;
-    const LONG status = RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &room);
-    return status == ERROR_SUCCESS || status == ERROR_MORE_DATA;
-}
-
-// An installation older than virtual domains: InstDate without MultiFlag.
+// An installation older than virtual domains: InstDate without MultiFlag,
+// each present whatever its size.
 bool ConversionNeeded() {
-    postern::UniqueHkey global;
-    const LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0,
-                                        KEY_QUERY_VALUE, nullptr, global.put(), nullptr);
-    if (status != ERROR_SUCCESS) {
+    LONG status = ERROR_SUCCESS;
+    const postern::UniqueHkey global =
+        CreateRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, KEY_QUERY_VALUE, &status);
+    if (!global) {
         SetupTrace("key %s not opened (error %ld); no user database to convert",
                    postern::SuiteGlobalKey, status);
         return false;
     }
-    return ValueExists(global.get(), InstDateValue, InstDateSize) &&
-           !ValueExists(global.get(), MultiFlagValue, sizeof(std::uint32_t));
+    return ValueExists(global.get(), InstDateValue) && !ValueExists(global.get(), MultiFlagValue);
 }
 
 // Deletes an old key under the product key, given its path.
@@ -71,13 +60,13 @@ void DeleteOldUserKey(const char* userId) {
 // The old aliases key, opened to delete the aliases handed over one by one;
 // empty (with a trace line) when it cannot be opened.
 postern::UniqueHkey OpenOldAliases() {
-    postern::UniqueHkey key;
-    const LONG status =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, OldAliasesKey, 0, KEY_SET_VALUE, key.put());
-    if (status != ERROR_SUCCESS)
+    LONG status = ERROR_SUCCESS;
+    postern::UniqueHkey key =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteOldAliasesKey, KEY_SET_VALUE, &status);
+    if (!key)
         SetupTrace("key %s not opened (error %ld); the aliases handed over stay in it until it "
                    "goes",
-                   OldAliasesKey, status);
+                   postern::SuiteOldAliasesKey, status);
     return key;
 }
 
@@ -148,12 +137,12 @@ struct ConversionOutcome {
 // The old aliases when 305 lists none: nothing stays without the old
 // aliases key; with it, every alias stays.
 int UnlistedAliases() {
-    postern::UniqueHkey key;
-    const LONG status =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, OldAliasesKey, 0, KEY_QUERY_VALUE, key.put());
+    LONG status = ERROR_SUCCESS;
+    const postern::UniqueHkey key =
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteOldAliasesKey, KEY_QUERY_VALUE, &status);
     if (status == ERROR_FILE_NOT_FOUND)
         return 0;
-    SetupTrace("the old aliases cannot be listed; they stay in %s", OldAliasesKey);
+    SetupTrace("the old aliases cannot be listed; they stay in %s", postern::SuiteOldAliasesKey);
     return AllLeft;
 }
 
@@ -272,7 +261,7 @@ int ConvertAliases(HWND dialog, DomainRecord& domain, int& left) {
     }
     oldAliases.reset();
     if (left == 0)
-        DeleteOldKey(OldAliasesKey);
+        DeleteOldKey(postern::SuiteOldAliasesKey);
     return count;
 }
 
