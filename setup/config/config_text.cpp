@@ -1,22 +1,15 @@
 // Section keys and the installation date; see config_text.h.
 #include "setup/config/config_text.h"
 
+#include "common/letter_case.h"
 #include "common/bounded_format.h"
 #include "common/suite_registry.h"
 #include "setup/config/suite_services.h"
 
 namespace {
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(const char* a, const char* b) {
-    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-        if (Lower(*a) != Lower(*b))
-            return false;
-    }
-    return *a == *b;
+    return postern::SameTextAZ(a, b);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // HOSTS text work; see hosts_text.h.
 #include "setup/config/hosts_text.h"
 
+#include "common/letter_case.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -9,10 +11,6 @@ namespace {
 constexpr std::string_view LoopbackAddress = "127.0.0.1";
 constexpr std::string_view LocalhostName = "localhost";
 constexpr std::string_view LineEnd = "\r\n";
-
-char LowerCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -37,7 +35,7 @@ void LowerCaseText(std::span<char> text) {
     for (char& c : text) {
         if (c == '\0')
             return;
-        c = LowerCase(c);
+        c = postern::LowerAZ(c);
     }
 }
 
@@ -57,7 +55,7 @@ bool HostsEntryUsable(const char* hostName, const char* addressList) {
 void StartHostsScan(HostsScanner& scanner, const char* hostName) {
     scanner.host = hostName != nullptr ? hostName : "";
     for (char& c : scanner.host)
-        c = LowerCase(c);
+        c = postern::LowerAZ(c);
     scanner.pending.clear();
     // A name can still begin in the last (longest name - 1) bytes of a line.
     scanner.keep = std::max({scanner.host.size(), LoopbackAddress.size(), LocalhostName.size()});
@@ -76,7 +74,7 @@ void FeedHostsScan(HostsScanner& scanner, std::string_view bytes) {
         const std::size_t from = scanner.pending.size();
         scanner.pending.append(part);
         for (std::size_t i = from; i < scanner.pending.size(); ++i)
-            scanner.pending[i] = LowerCase(scanner.pending[i]);
+            scanner.pending[i] = postern::LowerAZ(scanner.pending[i]);
         TestPending(scanner);
         if (end == std::string_view::npos) {
             if (scanner.pending.size() > scanner.keep)

@@ -1,6 +1,7 @@
 // Old users' keys (see old_user_key.h).
 #include "setup/userdb/old_user_key.h"
 
+#include "common/letter_case.h"
 #include "common/bounded_format.h"
 #include "common/suite_registry.h"
 
@@ -12,20 +13,6 @@ namespace {
 // the old aliases, which are converted after the users.
 constexpr std::array<std::string_view, 3> KeptKeys = {"Global", "Domains", "_aliases"};
 
-char FoldAZ(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameNameAZ(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAZ(a[i]) != FoldAZ(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool OldUserKeyPath(std::string_view userId, std::span<char> path) {
@@ -36,7 +23,7 @@ bool OldUserKeyPath(std::string_view userId, std::span<char> path) {
         userId.find('\0') != std::string_view::npos)
         return false;
     for (const std::string_view kept : KeptKeys) {
-        if (SameNameAZ(userId, kept))
+        if (postern::SameTextAZ(userId, kept))
             return false;
     }
     if (!postern::FormatText(path, "%s\\%.*s", postern::SuiteRootKey,

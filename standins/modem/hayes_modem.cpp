@@ -1,6 +1,7 @@
 // The Hayes modem; see hayes_modem.h.
 #include "standins/modem/hayes_modem.h"
 
+#include "common/letter_case.h"
 #include "common/bounded_format.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ constexpr int kEscapeRegister = 2;
 constexpr char kBackspace = 0x08;
 
 char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return postern::UpperAZ(c);
 }
 
 // Position of the first "AT" (either case), or npos.

@@ -1,6 +1,8 @@
 // Command-line reading of the service programs; see service_command.h.
 #include "standins/services/service_command.h"
 
+#include "common/letter_case.h"
+
 namespace standins {
 
 namespace {
@@ -9,15 +11,7 @@ namespace {
 bool OptionIs(const char* arg, const char* name) {
     if (arg[0] != '-' && arg[0] != '/')
         return false;
-    const char* p = arg + 1;
-    for (; *p != '\0' && *name != '\0'; ++p, ++name) {
-        char c = *p;
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != *name)
-            return false;
-    }
-    return *p == '\0' && *name == '\0';
+    return postern::SameTextAZ(arg + 1, name);
 }
 
 } // namespace

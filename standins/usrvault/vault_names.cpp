@@ -1,6 +1,7 @@
 // Text rules of the user database (see vault_names.h).
 #include "vault_names.h"
 
+#include "common/letter_case.h"
 #include "common/bounded_format.h"
 
 #include <algorithm>
@@ -10,14 +11,8 @@ namespace usrvault {
 
 namespace {
 
-char LowerAZ(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameNameAZ(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAZ(x) == LowerAZ(y);
-           });
+    return postern::SameTextAZ(a, b);
 }
 
 constexpr std::size_t MaxKeyName = 255;

@@ -5,6 +5,7 @@
 // more.
 #include "setup/config/hosts_text.h"
 
+#include "common/letter_case.h"
 #include "common/fuzz_check.h"
 
 #include <cstddef>
@@ -17,7 +18,7 @@ namespace {
 std::string Lower(std::string_view text) {
     std::string lower(text);
     for (char& c : lower)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        c = postern::LowerAZ(c);
     return lower;
 }
 

@@ -1,6 +1,8 @@
 // Reading and writing answer files, and parsing STFANSWER texts.
 #include "answer_file.h"
 
+#include "common/letter_case.h"
+
 #include <cstddef>
 
 namespace stf {
@@ -9,10 +11,6 @@ namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -111,13 +109,7 @@ bool SectionWritable(std::string_view name) {
 } // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
+    return postern::SameTextAZ(a, b);
 }
 
 const AnswerSection* AnswerFile::Section(std::string_view name) const {

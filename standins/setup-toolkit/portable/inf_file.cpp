@@ -2,6 +2,7 @@
 // every line that would copy outside the source or destination folder.
 #include "inf_file.h"
 
+#include "common/letter_case.h"
 #include "common/bounded_format.h"
 
 #include <algorithm>
@@ -34,13 +35,8 @@ std::string_view WithoutComment(std::string_view line) {
     return line;
 }
 
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Upper(x) == Upper(y); });
+    return postern::SameTextAZ(a, b);
 }
 
 bool IsControl(char c) {

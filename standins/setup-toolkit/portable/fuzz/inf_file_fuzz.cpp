@@ -8,6 +8,7 @@
 // entries are in line order; a text accepted with the check is accepted
 // without it, identically, with no skipped line; and the accepted file,
 // written back out as headers and "dest=source" lines, reads back the same.
+#include "common/letter_case.h"
 #include "common/fuzz_check.h"
 #include "inf_file.h"
 
@@ -31,8 +32,7 @@ template <std::size_t N> std::string Text(const std::array<char, N>& text) {
 
 std::string Lower(std::string text) {
     for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = postern::LowerAZ(c);
     return text;
 }
 
