@@ -57,20 +57,19 @@ service_state() { # NAME: RUNNING, STOPPED, ...
     prefix_wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4 }'
 }
 
+service_stopped() { [[ $(service_state "$1") == STOPPED ]]; }
+
 # Stops and deletes the suite's services and removes its folder, registry
 # tree, program group and applet: what an earlier installation left, so that
 # the new installation starts without the suite and the harness's clean-up
 # meets no running service.
 remove_suite() {
-    local s i present
+    local s present
     mapfile -t present < <(suite_services_present)
     for s in "${present[@]}"; do
-        if [[ $(service_state "$s") != STOPPED ]]; then
+        if ! service_stopped "$s"; then
             prefix_wine sc stop "$s" >/dev/null 2>&1 || true
-            for ((i = 0; i < 20; i++)); do
-                [[ $(service_state "$s") == STOPPED ]] && break
-                sleep 0.5
-            done
+            wait_until --every 0.5 10 service_stopped "$s" || true
         fi
         prefix_wine sc delete "$s" >/dev/null 2>&1 || echo "cannot delete the service $s" >&2
     done

@@ -98,6 +98,7 @@ demo_numeric_page() {
 }
 
 window_id() { xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\"" 'index($0, t) {print $1; exit}'; }
+window_shown() { [[ -n $(window_id "$1") ]]; }
 
 demo_send_dialog() {
     say "the installed pager's send dialog (CreateSendAlphaMessage)"
@@ -159,10 +160,7 @@ shoot() {
 }
 
 wait_for_window() {
-    for _ in $(seq 150); do
-        [[ -n $(window_id "$1") ]] && return 0
-        sleep 0.1
-    done
+    wait_until 15 window_shown "$1" && return 0
     echo "demo: the window \"$1\" did not appear" >&2
     exit 1
 }
@@ -290,21 +288,22 @@ demo_setup_removal() {
     report_installation
 }
 
-# Waits until the installer's log says a dialog waits for the operator
-# (one more "shown" line than outcomes), then gives it a moment to paint.
+# The installer's log LOG says a dialog waits for the operator: one more
+# "shown" line than outcomes.
+setup_dialog_waits() {
+    local shown outcomes
+    shown=$(log_count ' shown$' "$1")
+    outcomes=$(log_count '^[0-9:]* dialog [0-9]* [A-Za-z0-9]*: ' "$1")
+    ((shown > outcomes))
+}
+
+# Waits until a setup dialog waits, then gives it a moment to paint.
 wait_for_setup_dialog() {
-    local log=$1 shown outcomes
-    for _ in $(seq 200); do
-        shown=$(log_count ' shown$' "$log")
-        outcomes=$(log_count '^[0-9:]* dialog [0-9]* [A-Za-z0-9]*: ' "$log")
-        if (( shown > outcomes )); then
-            sleep 0.7
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "demo: no setup dialog waits; see $log" >&2
-    return 1
+    if ! wait_until 20 setup_dialog_waits "$1"; then
+        echo "demo: no setup dialog waits; see $1" >&2
+        return 1
+    fi
+    sleep 0.7
 }
 
 # Screenshot of the installer's frame (the dialogs sit on it) as step NAME,
@@ -373,10 +372,7 @@ demo_monitor() {
         wine net start "$service" >/dev/null 2>&1 || echo "  could not start $service"
     done
     echo "  started RELAYSVC DROPSVC PLANSVC DIRSVC WATCHSVC beside LOGSVC and PASSSVC"
-    for _ in $(seq 100); do
-        [[ -s $INSTALLED/watchsvc.dat ]] && break
-        sleep 0.1
-    done
+    wait_until 10 test -s "$INSTALLED/watchsvc.dat" || true
     echo "  WATCHSVC writes $INSTALL_DIR\\watchsvc.dat ($(stat -c %s "$INSTALLED/watchsvc.dat") bytes)"
     wine "$INSTALL_DIR\\pstview.exe" &
     local pstview_pid=$!
@@ -394,12 +390,9 @@ demo_monitor() {
     shoot "WatchSvc Control Panel" "$DEMO/monitor-panel-stale.png"
     # View... (Alt+V) opens the debug log with the whole snapshot.
     xdotool search --name "WatchSvc Control Panel" windowfocus --sync key alt+v >/dev/null 2>&1 || true
-    for _ in $(seq 50); do
-        [[ -n $(window_id "Debug log") ]] && break
-        sleep 0.1
-    done
+    wait_until 5 window_shown "Debug log" || true
     sleep 1
-    if [[ -n $(window_id "Debug log") ]]; then
+    if window_shown "Debug log"; then
         shoot "Debug log" "$DEMO/monitor-log.png"
     else
         echo "  (the debug log did not open; no screenshot of it)"

@@ -67,15 +67,14 @@ alive() {
     [[ $now == "$2" ]]
 }
 
-# stop PID START NAME: SIGTERM, then SIGKILL after five seconds.
+gone() { ! alive "$@"; }
+
+# stop_process PID START NAME: SIGTERM, then SIGKILL after five seconds.
 stop_process() {
-    local pid=$1 start=$2 name=$3 i
+    local pid=$1 start=$2 name=$3
     alive "$pid" "$start" || return 0
     kill -TERM "$pid" 2>/dev/null || true
-    for ((i = 0; i < 50; i++)); do
-        alive "$pid" "$start" || return 0
-        sleep 0.1
-    done
+    wait_until 5 gone "$pid" "$start" && return 0
     note "$name (pid $pid) ignored SIGTERM; killing it"
     kill -KILL "$pid" 2>/dev/null || true
 }
@@ -206,8 +205,10 @@ elapsed_ms() { # START (an $EPOCHREALTIME)
     echo $(((now - then) / 1000))
 }
 
+com1_mapped() { [[ $(readlink "$WINEPREFIX/dosdevices/com1" 2>/dev/null) == "$WINE_DIR/com1" ]]; }
+
 bring_up() {
-    local log=$WINE_DIR/log t0=$EPOCHREALTIME i display xvfb xvfb_start server server_start
+    local log=$WINE_DIR/log t0=$EPOCHREALTIME display xvfb xvfb_start server server_start
     local watchdog watchdog_start
     teardown
     remove_prefix
@@ -249,13 +250,7 @@ bring_up() {
         tail_log "$log/wineserver.log"
         die "the persistent wineserver exited (another server for the same prefix?)"
     }
-    for ((i = 0; i < 50; i++)); do
-        [[ $(readlink "$WINEPREFIX/dosdevices/com1" 2>/dev/null) == "$WINE_DIR/com1" ]] && break
-        sleep 0.1
-    done
-    if [[ $(readlink "$WINEPREFIX/dosdevices/com1" 2>/dev/null) != "$WINE_DIR/com1" ]]; then
-        die "COM1 is not mapped to $WINE_DIR/com1 in the new prefix"
-    fi
+    wait_until 5 com1_mapped || die "COM1 is not mapped to $WINE_DIR/com1 in the new prefix"
 
     # 5. The watchdog, a process of its own outside ctest's process group.
     setsid bash "$0" --wine-dir "$WINE_DIR" --watchdog </dev/null >"$log/watchdog.log" 2>&1 &
@@ -368,9 +363,20 @@ stop_peer() {
     rm -f "$WINE_DIR/peer.pid"
 }
 
+# The peer is ready: it wrote its ready file, or, without one, the link leads
+# somewhere. Reads peer_test_locked's READY and LINK.
+peer_ready() {
+    if [[ -n $READY ]]; then
+        [[ -s $READY ]]
+    else
+        [[ -L $LINK && -e $LINK ]]
+    fi
+}
+peer_ready_or_gone() { peer_ready || gone "$PEER_PID" "$PEER_START"; }
+
 peer_test_locked() {
-    local exe='' filter='' ready='' log='' record='' work='' link=$WINE_DIR/com1
-    local rc=0 i
+    local exe='' filter='' log='' record='' work='' rc=0
+    READY='' LINK=$WINE_DIR/com1
     while [[ $# -gt 0 ]]; do
         case $1 in
         --exe)
@@ -382,7 +388,7 @@ peer_test_locked() {
             shift 2
             ;;
         --ready-file)
-            ready=$2
+            READY=$2
             shift 2
             ;;
         --log)
@@ -413,7 +419,7 @@ peer_test_locked() {
     ensure_up
     stop_peer_recorded
     mkdir -p "$work"
-    rm -f "$link" "$work/peer.out" "$work/test.out" ${ready:+"$ready"} ${log:+"$log"} \
+    rm -f "$LINK" "$work/peer.out" "$work/test.out" ${READY:+"$READY"} ${log:+"$log"} \
         ${record:+"$record"}
 
     trap stop_peer EXIT
@@ -425,31 +431,23 @@ peer_test_locked() {
     PEER_START=$(proc_start "$PEER_PID") || PEER_START=''
     echo "$PEER_PID $PEER_START" >"$WINE_DIR/peer.pid"
 
-    for ((i = 0; i < PEER_READY_TIMEOUT_S * 10; i++)); do
-        if [[ -n $ready ]]; then
-            [[ -s $ready ]] && break
-        elif [[ -L $link && -e $link ]]; then
-            break
-        fi
-        if ! alive "$PEER_PID" "$PEER_START"; then
-            wait "$PEER_PID" || rc=$?
-            PEER_PID=''
-            tail_log "$work/peer.out"
-            tail_log "${log:-/dev/null}"
-            die "serial peer $1 exited (status $rc) before it was ready"
-        fi
-        sleep 0.1
-    done
-    if ((i >= PEER_READY_TIMEOUT_S * 10)); then
+    if ! wait_until "$PEER_READY_TIMEOUT_S" peer_ready_or_gone; then
         tail_log "$work/peer.out"
         tail_log "${log:-/dev/null}"
-        if [[ -n $ready ]]; then
-            die "serial peer $1 was not ready within ${PEER_READY_TIMEOUT_S}s (no ready file $ready)"
+        if [[ -n $READY ]]; then
+            die "serial peer $1 was not ready within ${PEER_READY_TIMEOUT_S}s (no ready file $READY)"
         fi
-        die "serial peer $1 was not ready within ${PEER_READY_TIMEOUT_S}s (no link $link)"
+        die "serial peer $1 was not ready within ${PEER_READY_TIMEOUT_S}s (no link $LINK)"
     fi
-    [[ -c $(readlink -f "$link") ]] ||
-        die "serial peer is ready but $link does not lead to a terminal ($(readlink "$link"))"
+    if ! peer_ready; then
+        wait "$PEER_PID" || rc=$?
+        PEER_PID=''
+        tail_log "$work/peer.out"
+        tail_log "${log:-/dev/null}"
+        die "serial peer $1 exited (status $rc) before it was ready"
+    fi
+    [[ -c $(readlink -f "$LINK") ]] ||
+        die "serial peer is ready but $LINK does not lead to a terminal ($(readlink "$LINK"))"
 
     if [[ -n $record ]]; then
         MODEMSIM_RECORD=$(windows_path "$record")
