@@ -1,6 +1,6 @@
-# Shared by wine-run.sh (the test harness) and demo.sh: a throwaway Wine prefix
-# that looks like a Windows NT machine for the kit, and an Xvfb display for its
-# windows.
+# Shared by the test harness (wine-run.sh), demo.sh and bench.sh: a throwaway
+# Wine prefix that looks like a Windows NT machine for the kit, an Xvfb display
+# for its windows, and the harness as the demo and the bench use it.
 # shellcheck shell=bash
 # shellcheck source-path=SCRIPTDIR source=wait.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
@@ -97,3 +97,16 @@ start_xvfb() {
 
 # xvfb_reported FDFILE: Xvfb has written its display number, or has exited.
 xvfb_reported() { [[ -s $1 ]] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+
+# wine_run DIR ARGS...: the harness scripts/wine-run.sh with its directory DIR.
+wine_run() { bash "$(dirname "${BASH_SOURCE[0]}")/../wine-run.sh" --wine-dir "$1" "${@:2}"; }
+
+# harness_env DIR: the environment of the harness that is up in DIR, its prefix
+# and its display, for plain wine commands.
+harness_env() {
+    local display
+    display=$(sed -n 's/^HARNESS_DISPLAY=//p' "$1/state.env" 2>/dev/null) || true
+    [[ -n $display ]] || { echo "no Wine harness is up in $1 (no display in its state.env)" >&2; return 1; }
+    wine_prefix_env "$1"
+    export DISPLAY=$display
+}
