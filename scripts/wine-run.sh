@@ -4,7 +4,9 @@
 #
 #   wine-run.sh --wine-dir DIR EXE [ARGS...]   run EXE under Wine (the cross-compiling
 #                                             emulator); brings the harness up if needed
-#   wine-run.sh --wine-dir DIR --setup        bring the harness up (fixture "wine")
+#   wine-run.sh --wine-dir DIR --setup [--display DISPLAY]
+#                                             bring the harness up (fixture "wine"); with
+#                                             --display on that X display, not a new Xvfb
 #   wine-run.sh --wine-dir DIR --cleanup      take it down, unless another run still uses it
 #   wine-run.sh --wine-dir DIR --peer-test --exe EXE --gtest-filter FILTER
 #               [--ready-file F] [--log F] [--record F] --work DIR -- PEER [ARGS...]
@@ -17,8 +19,9 @@
 #   com1..com4     fixed symlinks that the prefix maps COM1..COM4 to; a serial test
 #                  points com1 at its own pseudo-terminal
 #   state.env      HARNESS_PREFIX and HARNESS_DISPLAY (the run's WINEPREFIX and
-#                  DISPLAY) and the pids and start times of Xvfb, wineserver and the
-#                  watchdog, as shell assignments (sourced by lib/harness_state.sh)
+#                  DISPLAY), DISPLAY_GIVEN=1 when that display was given, and the pids
+#                  and start times of Xvfb, wineserver and the watchdog, as shell
+#                  assignments (sourced by lib/harness_state.sh)
 #   users/         one file per process (normally ctest) using the harness, named by
 #                  pid, holding the process start time so a reused pid does not count
 #   harness.lock   flock serialising bring-up and tear-down
@@ -59,12 +62,20 @@ fi
 WINE_DIR=$(realpath -m "$WINE_DIR")
 [[ $# -gt 0 ]] || die "nothing to run; usage: wine-run.sh --wine-dir DIR EXE [ARGS...]"
 
+# --setup and --up-locked take the display to use, if any.
+GIVEN_DISPLAY=''
+if [[ $1 == --setup || $1 == --up-locked ]] && [[ ${2:-} == --display ]]; then
+    [[ -n ${3:-} ]] || die "--display needs an X display (such as :0)"
+    GIVEN_DISPLAY=$3
+    set -- "$1"
+fi
+
 case $1 in
 --setup)
-    with_lock --up-locked
+    with_lock --up-locked ${GIVEN_DISPLAY:+--display "$GIVEN_DISPLAY"}
     load_state
     echo "wine harness up: WINEPREFIX=$WINE_DIR/prefix DISPLAY=$HARNESS_DISPLAY" \
-        "wineserver pid $SERVER_PID, Xvfb pid $XVFB_PID"
+        "wineserver pid $SERVER_PID, ${XVFB_PID:+Xvfb pid $XVFB_PID}${DISPLAY_GIVEN:+the display given}"
     ;;
 --cleanup) with_lock --down-locked ;;
 --up-locked) up_locked ;;

@@ -2,8 +2,9 @@
 # prefix, the display and the persistent wineserver in WINE_DIR, and the
 # watchdog that takes them down when no process uses them any more. wine-run.sh
 # sources it after lib/process.sh, lib/wine_prefix.sh and lib/harness_state.sh
-# and sets WINE_DIR and WINE_RUN (itself, run again under the lock and as the
-# watchdog).
+# and sets WINE_DIR, WINE_RUN (itself, run again under the lock and as the
+# watchdog) and GIVEN_DISPLAY (an X display to use instead of a new Xvfb, or
+# empty).
 # shellcheck shell=bash
 
 remove_prefix() {
@@ -64,14 +65,21 @@ bring_up() {
     # lib/wine_prefix.sh for its settings).
     make_wine_prefix "$WINE_DIR" "$log/wineboot.log" 4 || die "the prefix $WINEPREFIX was not made"
 
-    # 2. Xvfb on a display it chooses itself.
-    # Recorded whether or not it reported a display, so teardown can stop it.
-    local xvfb_up=0 xvfb_start
-    start_xvfb "$log/xvfb.log" "$log/display" && xvfb_up=1
-    if xvfb_start=$(proc_start "$XVFB_PID"); then
-        state_put "XVFB_PID=$XVFB_PID" "XVFB_START=$xvfb_start"
+    # 2. The display given, or Xvfb on a display it chooses itself, recorded
+    # whether or not it reported a display, so teardown can stop it.
+    if [[ -n $GIVEN_DISPLAY ]]; then
+        xdpyinfo -display "$GIVEN_DISPLAY" >/dev/null 2>&1 ||
+            die "the display $GIVEN_DISPLAY cannot be opened (xdpyinfo -display $GIVEN_DISPLAY failed)"
+        export DISPLAY=$GIVEN_DISPLAY
+        state_put DISPLAY_GIVEN=1
+    else
+        local xvfb_up=0 xvfb_start
+        start_xvfb "$log/xvfb.log" "$log/display" && xvfb_up=1
+        if xvfb_start=$(proc_start "$XVFB_PID"); then
+            state_put "XVFB_PID=$XVFB_PID" "XVFB_START=$xvfb_start"
+        fi
+        [[ $xvfb_up -eq 1 ]] || die "Xvfb did not come up (see $log/xvfb.log)"
     fi
-    [[ $xvfb_up -eq 1 ]] || die "Xvfb did not come up (see $log/xvfb.log)"
     display=$DISPLAY
 
     # 3. One persistent wineserver in that display for the whole run.
@@ -108,7 +116,10 @@ bring_up() {
 up_locked() {
     local users
     users=$(prune_users)
-    if ! harness_live; then
+    if harness_live; then
+        [[ -z $GIVEN_DISPLAY || $GIVEN_DISPLAY == "$HARNESS_DISPLAY" ]] ||
+            die "the harness in $WINE_DIR is up on the display $HARNESS_DISPLAY, not $GIVEN_DISPLAY"
+    else
         if [[ $users -gt 0 && -f $WINE_DIR/state.env ]]; then
             note "the harness in $WINE_DIR stopped while in use; starting a new one"
         fi

@@ -13,7 +13,7 @@ wine_env() { wine_prefix_env "$WINE_DIR"; }
 # shellcheck disable=SC2034 # the watchdog's are read in lib/harness.sh
 load_state() {
     XVFB_PID='' XVFB_START='' SERVER_PID='' SERVER_START='' WATCHDOG_PID='' WATCHDOG_START=''
-    HARNESS_DISPLAY=''
+    HARNESS_DISPLAY='' DISPLAY_GIVEN=''
     if [[ -f $WINE_DIR/state.env ]]; then
         # shellcheck disable=SC1091
         source "$WINE_DIR/state.env"
@@ -40,10 +40,13 @@ state_put() {
     mv "$file.new" "$file"
 }
 
+# The harness is up: its display (Xvfb, unless the display was given) and its
+# wineserver run.
 harness_live() {
     load_state
     [[ -n $HARNESS_DISPLAY && -d $WINE_DIR/prefix ]] &&
-        alive "$XVFB_PID" "$XVFB_START" && alive "$SERVER_PID" "$SERVER_START"
+        { [[ $DISPLAY_GIVEN == 1 ]] || alive "$XVFB_PID" "$XVFB_START"; } &&
+        alive "$SERVER_PID" "$SERVER_START"
 }
 
 # ---------------------------------------------------------------- users
