@@ -157,11 +157,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-say "packages"
-install_missing_packages
-say "build"
-build_preset native >/dev/null
-build_preset win64 >/dev/null
+packages_and_builds
 
 mkdir -p "$BENCH"
 export POSTERN_WINE_USER_PID=$$

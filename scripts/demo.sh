@@ -390,11 +390,7 @@ demo_monitor() {
     wine net start WATCHSVC >/dev/null 2>&1 || true
 }
 
-say "packages"
-install_missing_packages
-say "build"
-build_preset native >/dev/null
-build_preset win64 >/dev/null
+packages_and_builds
 echo "built build/native and build/win64"
 
 say "a fresh Windows prefix in $DEMO/prefix"
