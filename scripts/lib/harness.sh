@@ -54,6 +54,9 @@ com1_mapped() { [[ $(readlink "$WINEPREFIX/dosdevices/com1" 2>/dev/null) == "$WI
 bring_up() {
     local log=$WINE_DIR/log t0=${EPOCHREALTIME//[!0-9]/} display server server_start
     local watchdog watchdog_start
+    if [[ -n $GIVEN_DISPLAY ]] && ! xdpyinfo -display "$GIVEN_DISPLAY" >/dev/null 2>&1; then
+        die "the display $GIVEN_DISPLAY cannot be opened (xdpyinfo -display $GIVEN_DISPLAY failed)"
+    fi
     teardown
     remove_prefix
     rm -rf "$log"
@@ -65,11 +68,10 @@ bring_up() {
     # lib/wine_prefix.sh for its settings).
     make_wine_prefix "$WINE_DIR" "$log/wineboot.log" 4 || die "the prefix $WINEPREFIX was not made"
 
-    # 2. The display given, or Xvfb on a display it chooses itself, recorded
-    # whether or not it reported a display, so teardown can stop it.
+    # 2. The display given (checked above), or Xvfb on a display it chooses
+    # itself, recorded whether or not it reported a display, so teardown can
+    # stop it.
     if [[ -n $GIVEN_DISPLAY ]]; then
-        xdpyinfo -display "$GIVEN_DISPLAY" >/dev/null 2>&1 ||
-            die "the display $GIVEN_DISPLAY cannot be opened (xdpyinfo -display $GIVEN_DISPLAY failed)"
         export DISPLAY=$GIVEN_DISPLAY
         state_put DISPLAY_GIVEN=1
     else
