@@ -16,6 +16,8 @@ source scripts/lib/setup.sh
 source scripts/lib/modem.sh
 # shellcheck source=lib/wine_prefix.sh
 source scripts/lib/wine_prefix.sh
+# shellcheck source=lib/suite.sh
+source scripts/lib/suite.sh
 
 PAGES=${POSTERN_BENCH_PAGES:-3}
 CONNECT_DELAY_MS=50
@@ -24,28 +26,16 @@ BENCH=$ROOT/build/bench
 WINE_DIR=$BENCH/wine
 WIN=$ROOT/build/win64
 
-harness() { bash "$ROOT/scripts/wine-run.sh" --wine-dir "$WINE_DIR" "$@"; }
-
-# The environment of the harness's prefix and display, for plain wine in a
-# current directory of one's own (the harness's runner keeps the bench's).
-prefix_env() {
-    wine_prefix_env "$WINE_DIR"
-    DISPLAY=$(sed -n 's/^HARNESS_DISPLAY=//p' "$WINE_DIR/state.env")
-    export DISPLAY
-}
-prefix_wine() { (prefix_env && exec wine "$@"); }
+harness() { wine_run "$WINE_DIR" "$@"; }
 
 # ---- the installer
 
-C_DRIVE=$WINE_DIR/prefix/drive_c
-DIST=$C_DRIVE/DIST
-SUITE_SERVICES=(RELAYSVC DROPSVC PLANSVC DIRSVC PASSSVC WATCHSVC TERMSVC LOGSVC)
 SETUP_TIMEOUT_S=120
 
 # The suite's services registered in the prefix, one per line.
 suite_services_present() {
     local name s
-    prefix_wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services' 2>/dev/null | tr -d '\r' |
+    wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services' 2>/dev/null | tr -d '\r' |
         sed 's/.*\\//' | while read -r name; do
         for s in "${SUITE_SERVICES[@]}"; do
             if [[ ${name^^} == "$s" ]]; then echo "$s"; fi
@@ -53,66 +43,47 @@ suite_services_present() {
     done
 }
 
-service_state() { # NAME: RUNNING, STOPPED, ...
-    prefix_wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4 }'
-}
+service_stopped() { [[ $(suite_service_state "$1") == STOPPED ]]; }
 
 # Stops and deletes the suite's services and removes its folder, registry
 # tree, program group and applet: what an earlier installation left, so that
 # the new installation starts without the suite and the harness's clean-up
 # meets no running service.
 remove_suite() {
-    local s i present
+    local s present
     mapfile -t present < <(suite_services_present)
     for s in "${present[@]}"; do
-        if [[ $(service_state "$s") != STOPPED ]]; then
-            prefix_wine sc stop "$s" >/dev/null 2>&1 || true
-            for ((i = 0; i < 20; i++)); do
-                [[ $(service_state "$s") == STOPPED ]] && break
-                sleep 0.5
-            done
+        if ! service_stopped "$s"; then
+            wine sc stop "$s" >/dev/null 2>&1 || true
+            wait_until --every 0.5 10 service_stopped "$s" || true
         fi
-        prefix_wine sc delete "$s" >/dev/null 2>&1 || echo "cannot delete the service $s" >&2
+        wine sc delete "$s" >/dev/null 2>&1 || echo "cannot delete the service $s" >&2
     done
-    prefix_wine reg delete 'HKLM\SOFTWARE\Corvane\Postern' /f >/dev/null 2>&1 || true
-    rm -rf "$C_DRIVE/Program Files/Postern" "$C_DRIVE/windows/system32/postern.cpl" \
-        "$C_DRIVE/ProgramData/Microsoft/Windows/Start Menu/Programs/Postern"
+    wine reg delete "$SUITE_KEY" /f >/dev/null 2>&1 || true
+    rm -rf "$SUITE_INSTALLED" "$SUITE_APPLET" "$SUITE_GROUP"
 }
 
-# A prefix has no NT adapter settings; one bound adapter with an address lets
-# the installer write its HOSTS line.
-seed_network_identity() {
-    prefix_wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Linkage' /v Bind \
-        /t REG_MULTI_SZ /d '\Device\PSTNET1' /f >/dev/null
-    prefix_wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\PSTNET1\Parameters\TCPIP' \
-        /v IPAddress /t REG_MULTI_SZ /d 192.168.7.10 /f >/dev/null
-}
-
-write_answers() { # MODE: C:\DIST\MODE.ini, with CRLF line ends; users only for a new one
-    cat >"$DIST/$1.ini" <<INI
+write_answers() { # MODE: C:\DIST\MODE.ini; users only for a new one
+    cat >"$SUITE_DIST/$1.ini" <<INI
 [Setup]
 Mode=$1
 UserDatabase=own
-HostName=mail.example.com
-Destination="C:\Program Files\Postern"
+HostName=$SUITE_HOST
+Destination="$SUITE_INSTALL_DIR"
 INI
     if [[ $1 == new ]]; then
-        printf '[Users]\nalice=Alice Example,alice-pw\n' >>"$DIST/$1.ini"
+        printf '[Users]\nalice=Alice Example,alice-pw\n' >>"$SUITE_DIST/$1.ini"
     fi
-    sed -i 's/$/\r/' "$DIST/$1.ini"
 }
 
 # run_setup MODE LABEL: one unattended run from C:\DIST; prints its wall time
 # and the run log's last line, or that it did not complete. Returns non-zero
 # when it did not.
 run_setup() {
-    local mode=$1 label=$2 log=$DIST/$1.log t0 t1 seconds last rc=0
+    local mode=$1 label=$2 log=$SUITE_DIST/$1.log t0 t1 seconds last rc=0
     write_answers "$mode"
-    rm -f "$log"
     t0=$EPOCHREALTIME
-    (cd "$DIST" && prefix_env && exec timeout "$SETUP_TIMEOUT_S" \
-        wine pstsetup.exe /answers "C:\\DIST\\$mode.ini" /log "C:\\DIST\\$mode.log") \
-        >"$BENCH/setup-$mode.out" 2>&1 || rc=$?
+    suite_setup "$mode" "$SETUP_TIMEOUT_S" >"$BENCH/setup-$mode.out" 2>&1 || rc=$?
     t1=$EPOCHREALTIME
     seconds=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", b - a }')
     last=$(tr -d '\r' <"$log" 2>/dev/null | tail -n 1)
@@ -156,18 +127,17 @@ service_phases() {
 
 bench_setup() {
     local s running=() registered=() new_ok=0
-    rm -rf "$DIST"
-    cp -r "$WIN/dist" "$DIST"
+    suite_lay_out_distribution "$WIN"
     remove_suite
-    seed_network_identity
+    suite_seed_network
     if run_setup new "new installation"; then
         new_ok=1
         mapfile -t registered < <(suite_services_present)
         for s in "${registered[@]}"; do
-            [[ $(service_state "$s") == RUNNING ]] && running+=("$s")
+            [[ $(suite_service_state "$s") == RUNNING ]] && running+=("$s")
         done
         echo "    services registered: ${registered[*]:-none}; running: ${running[*]:-none}"
-        echo "    HOSTS: $(tr -d '\r' <"$C_DRIVE/windows/system32/drivers/etc/hosts" | grep -m1 'mail\.example\.com' || echo '(no line for mail.example.com)')"
+        echo "    HOSTS: $(tr -d '\r' <"$SUITE_HOSTS" | grep -m1 -F "$SUITE_HOST" || echo "(no line for $SUITE_HOST)")"
     fi
     echo "(target: a new installation under 10 s, most of it the service waits)"
     if [[ $new_ok -eq 1 ]]; then
@@ -187,16 +157,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-say "packages"
-install_missing_packages
-say "build"
-build_preset native >/dev/null
-build_preset win64 >/dev/null
+packages_and_builds
 
 mkdir -p "$BENCH"
 export POSTERN_WINE_USER_PID=$$
 say "Wine harness in $WINE_DIR"
 harness --setup
+harness_env "$WINE_DIR"
+suite_paths
 
 say "alphanumeric page (accept scenario, connect delay $CONNECT_DELAY_MS ms)"
 start_modem "$WINE_DIR/com1" "$BENCH" accept accept --connect-delay "$CONNECT_DELAY_MS"

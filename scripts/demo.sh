@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Demonstrates the kit on this machine: builds everything, makes a fresh Wine
-# prefix under build/demo, and drives the deliverables against the stand-ins.
+# Demonstrates the kit on this machine: builds everything, brings the test
+# harness (scripts/wine-run.sh) up with a fresh Wine prefix under build/demo,
+# and drives the deliverables against the stand-ins.
 #   - the installer from the distribution folder: an unattended new
 #     installation into C:\Program Files\Postern with two users, and what it
 #     left (registry tree, services and their image paths, HOSTS, the program
@@ -25,48 +26,49 @@ source scripts/lib/setup.sh
 source scripts/lib/modem.sh
 # shellcheck source=lib/wine_prefix.sh
 source scripts/lib/wine_prefix.sh
+# shellcheck source=lib/suite.sh
+source scripts/lib/suite.sh
 
 DEMO=$ROOT/build/demo
 WIN=$ROOT/build/win64
-XVFB_PID=
+HARNESS_STARTED=0
 
+# The prefix stays after the demo: the installer's run logs are in it.
 cleanup() {
     stop_modem
-    [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-/nonexistent} ]] && wineserver -k 2>/dev/null || true
-    if [[ -n $XVFB_PID ]]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
+    if [[ $HARNESS_STARTED -eq 1 ]]; then
+        POSTERN_WINE_KEEP_PREFIX=1 wine_run "$DEMO" --cleanup >>"$DEMO/harness.log" 2>&1 ||
+            echo "demo: the Wine harness in $DEMO did not go down; see $DEMO/harness.log" >&2
     fi
 }
 trap cleanup EXIT
 
-start_display() {
+# The harness's prefix in $DEMO/prefix, with COM1 on the simulator's fixed link
+# $DEMO/com1 and one persistent wineserver for the whole demo: on your display
+# when DISPLAY is set (live windows), else on the harness's Xvfb (screenshots).
+# Then the TCP/IP settings of a Windows NT machine with one network adapter.
+start_prefix() {
+    local display_args=()
+    LIVE=0
     if [[ -n ${DISPLAY:-} ]]; then
         LIVE=1
-        echo "using your display $DISPLAY"
-        return
+        display_args=(--display "$DISPLAY")
     fi
-    LIVE=0
-    start_xvfb "$DEMO/xvfb.log" "$DEMO/xvfb.display" || exit 1
-    echo "started Xvfb on $DISPLAY"
-}
-
-readonly INSTALL_DIR='C:\Program Files\Postern'
-readonly HOST=mail.example.com
-readonly ADDRESS=192.168.7.10
-
-# The prefix with COM1 on the simulator's fixed link, one persistent
-# wineserver for the whole demo, and the TCP/IP settings of a Windows NT
-# machine with one network adapter (the installer reads them for HOSTS).
-make_prefix() {
-    wine_prefix_env "$DEMO"
-    make_wine_prefix "$DEMO" "$DEMO/wineboot.log" 1 || exit 1
-    wineserver -p >"$DEMO/wineserver.log" 2>&1
-    INSTALLED="$WINEPREFIX/drive_c/Program Files/Postern"
-    wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Linkage' /v Bind \
-        /t REG_MULTI_SZ /d '\Device\PSTNET1' /f >/dev/null 2>&1
-    wine reg add 'HKLM\SYSTEM\CurrentControlSet\Services\PSTNET1\Parameters\TCPIP' \
-        /v IPAddress /t REG_MULTI_SZ /d "$ADDRESS" /f >/dev/null 2>&1
+    export POSTERN_WINE_USER_PID=$$
+    HARNESS_STARTED=1
+    if ! wine_run "$DEMO" --setup "${display_args[@]}" >"$DEMO/harness.log" 2>&1; then
+        cat "$DEMO/harness.log" >&2
+        echo "demo: the Wine harness did not come up in $DEMO" >&2
+        exit 1
+    fi
+    harness_env "$DEMO"
+    if [[ $LIVE -eq 1 ]]; then
+        echo "using your display $DISPLAY"
+    else
+        echo "started Xvfb on $DISPLAY"
+    fi
+    suite_paths
+    suite_seed_network
 }
 
 show() { sed 's/^/    /' "$@"; }
@@ -75,7 +77,7 @@ demo_alpha_page() {
     say "alphanumeric page: the installed pstpage alpha through the modem simulator (accept scenario)"
     start_modem "$DEMO/com1" "$DEMO" alpha accept
     local rc=0
-    wine "$INSTALL_DIR\\pstpage.exe" alpha --port 1 --phone 5551234 --pager 123 \
+    wine "$SUITE_INSTALL_DIR\\pstpage.exe" alpha --port 1 --phone 5551234 --pager 123 \
         "Disk C: on mail1 is 95% full" | tr -d '\r' | sed 's/^/    /' || rc=$?
     stop_modem
     echo "  pstpage exit status: $rc"
@@ -87,7 +89,7 @@ demo_numeric_page() {
     say "numeric page: the installed pstpage numeric through the modem simulator (numeric scenario)"
     start_modem "$DEMO/com1" "$DEMO" numeric numeric
     local rc=0
-    wine "$INSTALL_DIR\\pstpage.exe" numeric --port 1 --init ATE0 --wait 500 'ATDT%s,,,%s' \
+    wine "$SUITE_INSTALL_DIR\\pstpage.exe" numeric --port 1 --init ATE0 --wait 500 'ATDT%s,,,%s' \
         5551234 '42#' | tr -d '\r' | sed 's/^/    /' || rc=$?
     stop_modem
     echo "  pstpage exit status: $rc"
@@ -98,6 +100,7 @@ demo_numeric_page() {
 }
 
 window_id() { xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\"" 'index($0, t) {print $1; exit}'; }
+window_shown() { [[ -n $(window_id "$1") ]]; }
 
 demo_send_dialog() {
     say "the installed pager's send dialog (CreateSendAlphaMessage)"
@@ -114,7 +117,7 @@ INI
     # The terminal's line is busy for the first two dials: the send lasts over
     # six seconds of redial pauses, long enough to watch the trace grow.
     start_modem "$DEMO/com1" "$DEMO" dialog busy-then-connect
-    wine rundll32 "$INSTALL_DIR\\pagelink.dll,CreateSendAlphaMessage" &
+    wine rundll32 "$SUITE_INSTALL_DIR\\pagelink.dll,CreateSendAlphaMessage" &
     local dialog_pid=$!
     wait_for_window "Alpha Pager Message"
     sleep 0.5
@@ -159,38 +162,23 @@ shoot() {
 }
 
 wait_for_window() {
-    for _ in $(seq 150); do
-        [[ -n $(window_id "$1") ]] && return 0
-        sleep 0.1
-    done
+    wait_until 15 window_shown "$1" && return 0
     echo "demo: the window \"$1\" did not appear" >&2
     exit 1
-}
-
-# The distribution folder C:\DIST: the installer, its toolkit and everything
-# the description file lists.
-lay_out_distribution() {
-    DISTRIBUTION=$WINEPREFIX/drive_c/DIST
-    rm -rf "$DISTRIBUTION"
-    cp -r "$WIN/dist" "$DISTRIBUTION"
 }
 
 # The number of dialog lines ("shown" or outcomes) in the installer's log.
 log_count() { { tr -d '\r' <"$2"; } 2>/dev/null | grep -c "$1" || true; }
 
-# Runs the installer unattended from the distribution folder (the current
-# directory) with the answer file NAME.ini, and prints its dialogs and end.
+# Runs the installer unattended from the distribution folder with the answer
+# file NAME.ini, and prints its dialogs and end.
 run_setup() {
-    local name=$1
-    sed -i 's/\r*$/\r/' "$DISTRIBUTION/$name.ini"
-    rm -f "$DISTRIBUTION/$name.log"
-    local started=$SECONDS status=0
-    (cd "$DISTRIBUTION" && wine pstsetup.exe /answers "C:\\DIST\\$name.ini" /log "C:\\DIST\\$name.log") ||
-        status=$?
+    local name=$1 started=$SECONDS status=0
+    suite_setup "$name" || status=$?
     echo "  pstsetup took $((SECONDS - started)) s and exited with status $status" \
         "($(setup_status_meaning "$status")); its run log C:\\DIST\\$name.log says:"
     # A message box's text may go on over further lines without a time stamp.
-    tr -d '\r' <"$DISTRIBUTION/$name.log" | awk '
+    tr -d '\r' <"$SUITE_DIST/$name.log" | awk '
         /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9] / { keep = /dialog [0-9]+ .*: |installer dialog|message box|warning:|end:/ }
         keep' | show
 }
@@ -211,9 +199,9 @@ setup_status_meaning() {
 report_installation() {
     echo "  what it left:"
     echo "    registry tree HKLM\\SOFTWARE\\Corvane\\Postern:"
-    if wine reg query 'HKLM\SOFTWARE\Corvane\Postern' >/dev/null 2>&1; then
+    if wine reg query "$SUITE_KEY" >/dev/null 2>&1; then
         local tree
-        tree=$({ wine reg query 'HKLM\SOFTWARE\Corvane\Postern' /s 2>/dev/null || true; } |
+        tree=$({ wine reg query "$SUITE_KEY" /s 2>/dev/null || true; } |
             tr -d '\r' | sed -E 's/^(    [^ ]+ +REG_BINARY +)([0-9A-F]+)$/\1(binary record)/' |
             sed -e '/^$/d' -e 's/^HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Postern$/  (the key itself)/' \
                 -e 's/^HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Postern/  [Postern]/')
@@ -223,41 +211,40 @@ report_installation() {
     fi
     echo "    services (state, image path):"
     local service state image
-    for service in RELAYSVC DROPSVC PLANSVC DIRSVC PASSSVC WATCHSVC TERMSVC LOGSVC; do
-        state=$({ wine sc query "$service" 2>/dev/null || true; } | tr -d '\r' | awk '/STATE/ {print $4}')
+    for service in "${SUITE_SERVICES[@]}"; do
+        state=$(suite_service_state "$service")
         image=$({ wine reg query "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$service" /v ImagePath \
             2>/dev/null || true; } | tr -d '\r' | sed -n 's/^ *ImagePath *REG_[A-Z_]* *//p')
         printf '      %-9s %-8s %s\n' "$service" "${state:-absent}" "$image"
     done
-    echo "    HOSTS lines for $HOST:"
+    echo "    HOSTS lines for $SUITE_HOST:"
     local lines
-    lines=$(tr -d '\r' <"$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts" | grep -i "$HOST" || true)
+    lines=$(tr -d '\r' <"$SUITE_HOSTS" | grep -i "$SUITE_HOST" || true)
     echo "${lines:-(none)}" | sed 's/^/      /'
     echo "    program group \"Postern\":"
-    local group="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Postern"
-    if [[ -d $group ]]; then
-        (cd "$group" && ls -1) | sed 's/^/      /'
+    if [[ -d $SUITE_GROUP ]]; then
+        (cd "$SUITE_GROUP" && ls -1) | sed 's/^/      /'
     else
         echo "      (none)"
     fi
-    echo "    users of $HOST:"
+    echo "    users of $SUITE_HOST:"
     local users
-    users=$({ wine reg query "HKLM\\SOFTWARE\\Corvane\\Postern\\Domains\\$HOST\\Users" 2>/dev/null || true; } |
+    users=$({ wine reg query "$SUITE_KEY\\Domains\\$SUITE_HOST\\Users" 2>/dev/null || true; } |
         tr -d '\r' | sed -n 's/^.*\\Users\\//p')
     echo "${users:-(none)}" | sed 's/^/      /'
-    echo "    postern.cpl in the system folder: $([[ -f $WINEPREFIX/drive_c/windows/system32/postern.cpl ]] && echo present || echo absent)"
-    echo "    installed files: $(find "$INSTALLED" -maxdepth 1 -type f 2>/dev/null | wc -l) in $INSTALL_DIR"
+    echo "    postern.cpl in the system folder: $([[ -f $SUITE_APPLET ]] && echo present || echo absent)"
+    echo "    installed files: $(find "$SUITE_INSTALLED" -maxdepth 1 -type f 2>/dev/null | wc -l) in $SUITE_INSTALL_DIR"
 }
 
 demo_setup_unattended() {
     say "the installer, unattended: a new installation from an answer file"
-    lay_out_distribution
-    cat >"$DISTRIBUTION/new.ini" <<INI
+    suite_lay_out_distribution "$WIN"
+    cat >"$SUITE_DIST/new.ini" <<INI
 [Setup]
 Mode=new                 ; new | update | remove
 UserDatabase=own         ; own | nt
-HostName=$HOST
-Destination="$INSTALL_DIR"
+HostName=$SUITE_HOST
+Destination="$SUITE_INSTALL_DIR"
 [Users]
 alice=Alice Example,alice-pw
 bob=Bob Example,bob-pw
@@ -270,41 +257,41 @@ demo_setup_update() {
     say "the installer, unattended: an update of the installed suite"
     # The HOSTS file loses the host's line and is made read-only: the update
     # cannot add the line back, says so in a warning and exits with status 4.
-    local hosts="$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts"
-    sed -i "/ $HOST\r\?\$/d" "$hosts"
-    if chattr +i "$hosts"; then
-        echo "  HOSTS without its line for $HOST, and read-only (chattr +i) for the update"
+    sed -i "/ $SUITE_HOST\r\?\$/d" "$SUITE_HOSTS"
+    if chattr +i "$SUITE_HOSTS"; then
+        echo "  HOSTS without its line for $SUITE_HOST, and read-only (chattr +i) for the update"
     else
-        echo "  HOSTS without its line for $HOST (this file system cannot make it read-only)"
+        echo "  HOSTS without its line for $SUITE_HOST (this file system cannot make it read-only)"
     fi
-    printf '[Setup]\nMode=update\n' >"$DISTRIBUTION/update.ini"
+    printf '[Setup]\nMode=update\n' >"$SUITE_DIST/update.ini"
     run_setup update
-    chattr -i "$hosts" 2>/dev/null || true
+    chattr -i "$SUITE_HOSTS" 2>/dev/null || true
     report_installation
 }
 
 demo_setup_removal() {
     say "the installer, unattended: the removal"
-    printf '[Setup]\nMode=remove\n' >"$DISTRIBUTION/remove.ini"
+    printf '[Setup]\nMode=remove\n' >"$SUITE_DIST/remove.ini"
     run_setup remove
     report_installation
 }
 
-# Waits until the installer's log says a dialog waits for the operator
-# (one more "shown" line than outcomes), then gives it a moment to paint.
+# The installer's log LOG says a dialog waits for the operator: one more
+# "shown" line than outcomes.
+setup_dialog_waits() {
+    local shown outcomes
+    shown=$(log_count ' shown$' "$1")
+    outcomes=$(log_count '^[0-9:]* dialog [0-9]* [A-Za-z0-9]*: ' "$1")
+    ((shown > outcomes))
+}
+
+# Waits until a setup dialog waits, then gives it a moment to paint.
 wait_for_setup_dialog() {
-    local log=$1 shown outcomes
-    for _ in $(seq 200); do
-        shown=$(log_count ' shown$' "$log")
-        outcomes=$(log_count '^[0-9:]* dialog [0-9]* [A-Za-z0-9]*: ' "$log")
-        if (( shown > outcomes )); then
-            sleep 0.7
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "demo: no setup dialog waits; see $log" >&2
-    return 1
+    if ! wait_until 20 setup_dialog_waits "$1"; then
+        echo "demo: no setup dialog waits; see $1" >&2
+        return 1
+    fi
+    sleep 0.7
 }
 
 # Screenshot of the installer's frame (the dialogs sit on it) as step NAME,
@@ -335,9 +322,9 @@ setup_step() {
 
 demo_setup_tour() {
     say "the installer's dialogs, as an operator walks through them"
-    TOUR_LOG=$DISTRIBUTION/tour.log
+    TOUR_LOG=$SUITE_DIST/tour.log
     rm -f "$TOUR_LOG"
-    (cd "$DISTRIBUTION" && wine pstsetup.exe /log 'C:\DIST\tour.log' /record 'C:\DIST\tour.ini') &
+    (cd "$SUITE_DIST" && wine pstsetup.exe /log 'C:\DIST\tour.log' /record 'C:\DIST\tour.ini') &
     local setup_pid=$!
     TOUR_TITLE=
     if [[ $LIVE -eq 1 ]]; then
@@ -373,12 +360,9 @@ demo_monitor() {
         wine net start "$service" >/dev/null 2>&1 || echo "  could not start $service"
     done
     echo "  started RELAYSVC DROPSVC PLANSVC DIRSVC WATCHSVC beside LOGSVC and PASSSVC"
-    for _ in $(seq 100); do
-        [[ -s $INSTALLED/watchsvc.dat ]] && break
-        sleep 0.1
-    done
-    echo "  WATCHSVC writes $INSTALL_DIR\\watchsvc.dat ($(stat -c %s "$INSTALLED/watchsvc.dat") bytes)"
-    wine "$INSTALL_DIR\\pstview.exe" &
+    wait_until 10 test -s "$SUITE_INSTALLED/watchsvc.dat" || true
+    echo "  WATCHSVC writes $SUITE_INSTALL_DIR\\watchsvc.dat ($(stat -c %s "$SUITE_INSTALLED/watchsvc.dat") bytes)"
+    wine "$SUITE_INSTALL_DIR\\pstview.exe" &
     local pstview_pid=$!
     wait_for_window "WatchSvc Control Panel"
     sleep 3
@@ -394,12 +378,9 @@ demo_monitor() {
     shoot "WatchSvc Control Panel" "$DEMO/monitor-panel-stale.png"
     # View... (Alt+V) opens the debug log with the whole snapshot.
     xdotool search --name "WatchSvc Control Panel" windowfocus --sync key alt+v >/dev/null 2>&1 || true
-    for _ in $(seq 50); do
-        [[ -n $(window_id "Debug log") ]] && break
-        sleep 0.1
-    done
+    wait_until 5 window_shown "Debug log" || true
     sleep 1
-    if [[ -n $(window_id "Debug log") ]]; then
+    if window_shown "Debug log"; then
         shoot "Debug log" "$DEMO/monitor-log.png"
     else
         echo "  (the debug log did not open; no screenshot of it)"
@@ -409,19 +390,14 @@ demo_monitor() {
     wine net start WATCHSVC >/dev/null 2>&1 || true
 }
 
-say "packages"
-install_missing_packages
-say "build"
-build_preset native >/dev/null
-build_preset win64 >/dev/null
+packages_and_builds
 echo "built build/native and build/win64"
 
 say "a fresh Windows prefix in $DEMO/prefix"
 rm -rf "$DEMO"
 mkdir -p "$DEMO"
-start_display
-make_prefix
-echo "prefix ready: one network adapter ($ADDRESS), no suite"
+start_prefix
+echo "prefix ready: one network adapter ($SUITE_ADDRESS), no suite"
 
 demo_setup_unattended
 demo_monitor
@@ -433,6 +409,6 @@ demo_setup_tour
 demo_setup_removal
 
 say "done"
-echo "  run logs of the installer: $DISTRIBUTION/*.log (in the prefix: C:\\DIST)"
+echo "  run logs of the installer: $SUITE_DIST/*.log (in the prefix: C:\\DIST)"
 echo "  logs of the modem simulator: $DEMO/*.log; pages received: $DEMO/*.record"
 echo "  pictures: $DEMO/*.png"

@@ -54,16 +54,13 @@ begin_stage "packages"
 install_missing_packages
 
 begin_stage "configure and build: native"
-cmake --preset native -DPOSTERN_WERROR=ON </dev/null
-cmake --build --preset native </dev/null
+build_preset native -DPOSTERN_WERROR=ON
 
 begin_stage "configure and build: fuzz"
-cmake --preset fuzz -DPOSTERN_WERROR=ON -DPOSTERN_FUZZ_SECONDS="${POSTERN_FUZZ_SECONDS:-15}" </dev/null
-cmake --build --preset fuzz </dev/null
+build_preset fuzz -DPOSTERN_WERROR=ON -DPOSTERN_FUZZ_SECONDS="${POSTERN_FUZZ_SECONDS:-15}"
 
 begin_stage "configure and build: win64"
-cmake --preset win64 -DPOSTERN_WERROR=ON </dev/null
-cmake --build --preset win64 </dev/null
+build_preset win64 -DPOSTERN_WERROR=ON
 
 native_rc=0
 fuzz_rc=0

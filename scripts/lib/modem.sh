@@ -1,5 +1,7 @@
 # Shared by demo.sh and bench.sh: the modem simulator on a COM port's link.
 # shellcheck shell=bash
+# shellcheck source-path=SCRIPTDIR source=wait.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
 
 MODEM_PID=
 
@@ -14,10 +16,7 @@ start_modem() {
         --log "$dir/$name.log" --record "$dir/$name.record" --ready-file "$dir/$name.ready" \
         "$@" >/dev/null &
     MODEM_PID=$!
-    for _ in $(seq 100); do
-        [[ -s $dir/$name.ready ]] && return 0
-        sleep 0.1
-    done
+    wait_until 10 test -s "$dir/$name.ready" && return 0
     echo "the modem simulator did not come up; see $dir/$name.log" >&2
     exit 1
 }

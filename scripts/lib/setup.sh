@@ -1,5 +1,5 @@
 # Shared by test.sh, demo.sh and bench.sh: the Debian packages the kit needs,
-# installing the missing ones, and building both presets.
+# installing the missing ones, and building the presets.
 # shellcheck shell=bash
 
 # Build tools, GoogleTest (installed for the native build, sources for MinGW), the
@@ -43,4 +43,14 @@ build_preset() {
     shift
     cmake --preset "$preset" "$@" </dev/null
     cmake --build --preset "$preset" </dev/null
+}
+
+# What demo.sh and bench.sh start with: the packages, then the native build
+# (the modem simulator) and the win64 build, without the builds' own output.
+packages_and_builds() {
+    say "packages"
+    install_missing_packages
+    say "build"
+    build_preset native >/dev/null
+    build_preset win64 >/dev/null
 }

@@ -1,7 +1,9 @@
-# Shared by wine-run.sh (the test harness) and demo.sh: a throwaway Wine prefix
-# that looks like a Windows NT machine for the kit, and an Xvfb display for its
-# windows.
+# Shared by the test harness (wine-run.sh), demo.sh and bench.sh: a throwaway
+# Wine prefix that looks like a Windows NT machine for the kit, an Xvfb display
+# for its windows, and the harness as the demo and the bench use it.
 # shellcheck shell=bash
+# shellcheck source-path=SCRIPTDIR source=wait.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
 
 # wine_prefix_env DIR: the environment of the prefix DIR/prefix. No Mono or
 # Gecko (their installers would open dialogs); "My Documents" and friends link
@@ -78,16 +80,12 @@ wine_fonts_folder() {
 # itself (-displayfd: no race for a number), waits until it reports it, and
 # sets XVFB_PID and DISPLAY. Returns non-zero when Xvfb does not come up.
 start_xvfb() {
-    local log=$1 fdfile=$2 i
+    local log=$1 fdfile=$2
     rm -f "$fdfile"
     setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$fdfile" </dev/null \
         >"$log" 2>&1 &
     XVFB_PID=$!
-    for ((i = 0; i < 150; i++)); do
-        [[ -s $fdfile ]] && break
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    wait_until 15 xvfb_reported "$fdfile" || true
     if [[ ! -s $fdfile ]]; then
         tail -n 30 "$log" >&2
         echo "Xvfb did not report a display within 15 s" >&2
@@ -95,4 +93,20 @@ start_xvfb() {
     fi
     DISPLAY=:$(tr -dc 0-9 <"$fdfile")
     export DISPLAY
+}
+
+# xvfb_reported FDFILE: Xvfb has written its display number, or has exited.
+xvfb_reported() { [[ -s $1 ]] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+
+# wine_run DIR ARGS...: the harness scripts/wine-run.sh with its directory DIR.
+wine_run() { bash "$(dirname "${BASH_SOURCE[0]}")/../wine-run.sh" --wine-dir "$1" "${@:2}"; }
+
+# harness_env DIR: the environment of the harness that is up in DIR, its prefix
+# and its display, for plain wine commands.
+harness_env() {
+    local display
+    display=$(sed -n 's/^HARNESS_DISPLAY=//p' "$1/state.env" 2>/dev/null) || true
+    [[ -n $display ]] || { echo "no Wine harness is up in $1 (no display in its state.env)" >&2; return 1; }
+    wine_prefix_env "$1"
+    export DISPLAY=$display
 }
