@@ -20,7 +20,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -152,9 +151,7 @@ class Conversion : public ::testing::Test {
             Session.FrameMarker = 0;
         });
         EXPECT_TRUE(thread_->Join(30000)) << answer;
-        std::ostringstream read;
-        read << std::ifstream(base_ + ".log", std::ios::binary).rdbuf();
-        return read.str();
+        return postern::ReadWholeFile(base_ + ".log");
     }
     // ConvertUserDatabase in an unattended frame, with the dialogs of
     // `instance`; its run log is kept in log_.

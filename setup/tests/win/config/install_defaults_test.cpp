@@ -62,7 +62,7 @@ class InstallDefaults : public ::testing::Test {
     ScratchKey net2_{std::string(postern::ServicesKey) + "\\PstTestNet2"};
     ScratchKey suite_{postern::SuiteRootKey};
     std::string windowsIni_ = WindowsFolder() + "\\POSTERN.INI";
-    std::optional<std::string> savedWindowsIni_ = ReadBytes(windowsIni_);
+    std::optional<std::string> savedWindowsIni_ = ReadFileBytes(windowsIni_);
     std::string folder_;
     std::string previousDir_;
 
@@ -348,7 +348,7 @@ TEST_F(InstallDefaults, AMissingGlobalKeyIsCreatedEmpty) {
 
 TEST_F(InstallDefaults, AnIniFileInTheRootFolderIsNamedWithOneBackslash) {
     const std::string rootIni = "C:\\POSTERN.INI";
-    const std::optional<std::string> saved = ReadBytes(rootIni);
+    const std::optional<std::string> saved = ReadFileBytes(rootIni);
     ASSERT_TRUE(WriteBytes(rootIni, CurrentIni));
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
     FlushProfiles();
