@@ -4,7 +4,7 @@
 #include "delivery_windows.h"
 #include "installed_suite.h"
 #include "setup_run.h"
-#include "wizard_harness.h"
+#include "userdb/wizard_harness.h"
 
 #include "common/suite_registry.h"
 #include "common/win_test_support.h"

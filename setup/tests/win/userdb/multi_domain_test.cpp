@@ -2,7 +2,7 @@
 // warning on the installer's thread, driven by the test or answered by the
 // toolkit in unattended runs, and what the conversion leaves in the registry
 // and in the user database (usrvault.dll beside the test).
-#include "config/config_test_support.h"
+#include "../config/config_test_support.h"
 #include "wizard_harness.h"
 
 #include "common/bounded_format.h"

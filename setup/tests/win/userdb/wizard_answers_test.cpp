@@ -3,7 +3,7 @@
 // rules, refused entries logged and the next one taken; with /record, the
 // users an operator (or an answer file) added written as [Users] entries.
 // The wizard runs on an installer thread that starts and ends the frame.
-#include "config/config_test_support.h"
+#include "../config/config_test_support.h"
 #include "wizard_harness.h"
 
 #include "common/suite_registry.h"
