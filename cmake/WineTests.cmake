@@ -4,9 +4,11 @@
 # ${POSTERN_WINE_DIR}. The fixture "wine" brings them up (test wine.setup) and
 # takes them down (test wine.cleanup); every Windows test requires it.
 #
-#   postern_add_wine_gtest(TARGET [GTEST_FILTER filter] [TIMEOUT seconds] [DLLS dll...])
+#   postern_add_wine_gtest(TARGET [GTEST_FILTER filter] [TIMEOUT seconds]
+#                          [RESOURCE_LOCK lock] [DLLS dll...])
 #       each GoogleTest case of TARGET (those the filter selects) becomes a CTest
-#       test named TARGET.Suite.Case; the DLL targets are copied next to TARGET.
+#       test named TARGET.Suite.Case, holding the lock while it runs; the DLL
+#       targets are copied next to TARGET, which links win_test_support.
 #   postern_copy_test_dlls(TARGET DLL_TARGET...)
 #       copies the DLLs next to the test program TARGET after each build.
 #   postern_add_modem_test(NAME TARGET SCENARIO GTEST_FILTER [SIM_ARGS ...])
@@ -87,6 +89,7 @@ function(postern_add_wine_gtest target)
     if(arg_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "postern_add_wine_gtest: unknown arguments ${arg_UNPARSED_ARGUMENTS}")
     endif()
+    target_link_libraries(${target} PRIVATE win_test_support)
     if(arg_DLLS)
         postern_copy_test_dlls(${target} ${arg_DLLS})
     endif()

@@ -8,9 +8,9 @@
 // SerialEcho runs with socat echoing on COM1, ModemAt with the modem simulator
 // (see CMakeLists.txt).
 #include "common/unique_handle.h"
+#include "common/win_test_support.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -107,15 +107,9 @@ void PumpMessages() {
 
 // Reads a text value; empty when it is missing or not text.
 std::string ReadText(HKEY key, const char* name) {
-    char buf[MAX_PATH + 1] = {};
     DWORD type = 0;
-    DWORD size = MAX_PATH;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return {};
-    buf[size < MAX_PATH ? size : MAX_PATH] = '\0';
-    return buf;
+    const auto bytes = postern::RegistryValueBytes(key, "", name, &type);
+    return bytes && type == REG_SZ ? std::string(bytes->c_str()) : std::string();
 }
 
 // Opens COM1 at 9600 8N1 with the given read time-out; the port is invalid on failure.
@@ -179,27 +173,6 @@ std::string ReadUntil(HANDLE port, std::string_view until) {
         if (got.find(until) != std::string::npos)
             return got;
     }
-}
-
-// Ends a process and the processes it started (a debugger showing a crash dialog
-// would otherwise keep both, and the test's output pipe, alive).
-void EndProcessTree(HANDLE process, DWORD pid) {
-    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot) {
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot.get(), &entry); more;
-             more = Process32Next(snapshot.get(), &entry)) {
-            if (entry.th32ParentProcessID != pid)
-                continue;
-            postern::UniqueKernelHandle child(
-                OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-            if (child)
-                TerminateProcess(child.get(), 1);
-        }
-    }
-    TerminateProcess(process, 1);
-    WaitForSingleObject(process, 5000);
 }
 
 } // namespace
@@ -316,39 +289,43 @@ TEST(HarnessRegistry, ComPortsMapToTheHarnessLinks) {
 // A crashing program ends with its exception code (after Wine prints a
 // backtrace) instead of waiting for someone to close a crash dialog.
 TEST(HarnessCrash, CrashingProgramEndsWithItsExceptionCode) {
-    char exe[MAX_PATH] = {};
-    ASSERT_GT(GetModuleFileNameA(nullptr, exe, sizeof exe), 0u);
-    std::string command = std::string("\"") + exe +
-                          "\" --gtest_filter=HarnessCrashChild.* --gtest_catch_exceptions=0";
-
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    UniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                               nullptr));
-    ASSERT_TRUE(nul) << "cannot open NUL, error " << GetLastError();
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = nul.get();
-    si.hStdOutput = nul.get(); // the backtrace is noise here
-    si.hStdError = nul.get();
-    PROCESS_INFORMATION pi{};
+    const std::string command = "\"" + postern::ExeFolder() + "harness_smoke_test.exe\"" +
+                                " --gtest_filter=HarnessCrashChild.* --gtest_catch_exceptions=0";
     ASSERT_TRUE(SetEnvironmentVariableA("POSTERN_SMOKE_CRASH", "1"));
-    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &si, &pi);
-    const DWORD create_error = GetLastError();
+    // The backtrace goes to the captured output, which is noise here.
+    const postern::ProcessResult run = postern::RunProcess(command, {.captureOutput = true});
     SetEnvironmentVariableA("POSTERN_SMOKE_CRASH", nullptr);
-    ASSERT_TRUE(started) << "CreateProcessA failed, error " << create_error;
-    postern::UniqueKernelHandle process(pi.hProcess);
-    postern::UniqueKernelHandle thread(pi.hThread);
+    ASSERT_TRUE(run.Started()) << "CreateProcessA failed, error " << run.startError;
+    ASSERT_FALSE(run.timedOut)
+        << "the crashed child was still running after 30 s (waiting for a debugger?)";
+    EXPECT_EQ(run.exitStatus, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+}
 
-    if (WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
-        EndProcessTree(process.get(), pi.dwProcessId);
-        FAIL() << "the crashed child was still running after 30 s (waiting for a debugger?)";
-    }
-    DWORD code = 0;
-    ASSERT_TRUE(GetExitCodeProcess(process.get(), &code));
-    EXPECT_EQ(code, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+// A program run with its output captured: what it wrote to standard output and
+// standard error, in order, and its exit status; one that outlasts its limit
+// is ended.
+TEST(HarnessProcess, RunCapturesOutputAndExitStatusAndEndsALateProgram) {
+    const postern::ProcessResult run =
+        postern::RunProcess("cmd.exe /c echo out& echo err 1>&2& exit 7", {.captureOutput = true});
+    ASSERT_TRUE(run.Started()) << "error " << run.startError;
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitStatus, 7u);
+    const std::size_t out = run.output.find("out");
+    ASSERT_NE(out, std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("err", out), std::string::npos) << run.output;
+
+    const DWORD start = GetTickCount();
+    const postern::ProcessResult late = postern::RunProcess(
+        "\"" + postern::ExeFolder() + "harness_smoke_test.exe\" --gtest_filter=HarnessSleepChild.*",
+        {.captureOutput = true, .timeoutMs = 500});
+    EXPECT_TRUE(late.timedOut);
+    EXPECT_EQ(late.exitStatus, postern::NoExitStatus);
+    EXPECT_LT(GetTickCount() - start, 10000u);
+}
+
+// Run only as the child of HarnessProcess (postern_add_wine_gtest filters it out).
+TEST(HarnessSleepChild, Sleep) {
+    Sleep(60000);
 }
 
 // Run only as the child of HarnessCrash (postern_add_wine_gtest filters it out).
@@ -397,15 +374,8 @@ TEST(ModemAt, AnswersOkToAt) {
         EXPECT_EQ(std::string_view(path).substr(0, 3), "Z:\\") << name << "=" << path;
     }
     // The simulator logged the command; its log is readable through the Windows path.
-    UniqueFile log(CreateFileA(std::getenv("MODEMSIM_LOG"), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr));
-    ASSERT_TRUE(log) << "cannot open " << std::getenv("MODEMSIM_LOG") << ", error "
-                     << GetLastError();
-    std::string text;
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(log.get(), buf, sizeof buf, &n, nullptr) && n > 0)
-        text.append(buf, n);
-    EXPECT_NE(text.find("DTE> AT<13>"), std::string::npos) << "log: " << text;
+    const auto text = postern::ReadFileBytes(std::getenv("MODEMSIM_LOG"));
+    ASSERT_TRUE(text) << "cannot open " << std::getenv("MODEMSIM_LOG") << ", error "
+                      << GetLastError();
+    EXPECT_NE(text->find("DTE> AT<13>"), std::string::npos) << "log: " << *text;
 }

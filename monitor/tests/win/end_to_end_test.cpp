@@ -26,57 +26,17 @@ std::string ServicesFolder() {
     return dir;
 }
 
-// Runs "<program> -installquiet" and returns its exit code.
+// Runs "<program> -installquiet" and returns its exit status.
 DWORD InstallQuiet(const char* service) {
     const std::string program = service == std::string("WATCHSVC") ? "WatchSvc" : service;
-    std::string command = "\"" + ServicesFolder() + program + ".exe\" -installquiet";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-        return GetLastError();
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return code;
+    return postern::RunProcess("\"" + ServicesFolder() + program + ".exe\" -installquiet")
+        .exitStatus;
 }
 
-bool ControlAndWait(const char* name, bool start) {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = manager ? OpenServiceA(manager, name, SERVICE_ALL_ACCESS) : nullptr;
-    bool done = false;
-    if (service) {
-        SERVICE_STATUS status{};
-        if (start)
-            StartServiceA(service, 0, nullptr);
-        else
-            ControlService(service, SERVICE_CONTROL_STOP, &status);
-        const DWORD want = start ? SERVICE_RUNNING : SERVICE_STOPPED;
-        const DWORD begin = GetTickCount();
-        while (QueryServiceStatus(service, &status) && status.dwCurrentState != want &&
-               GetTickCount() - begin < 15000)
-            Sleep(50);
-        done = status.dwCurrentState == want;
-        CloseServiceHandle(service);
-    }
-    if (manager)
-        CloseServiceHandle(manager);
-    return done;
-}
-
-void Remove(const char* name) {
-    ControlAndWait(name, false);
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = manager ? OpenServiceA(manager, name, DELETE) : nullptr;
-    if (service) {
-        DeleteService(service);
-        CloseServiceHandle(service);
-    }
-    if (manager)
-        CloseServiceHandle(manager);
+// Starts a service (when it does not run yet) and waits until it runs.
+bool StartAndWait(const char* name) {
+    postern::StartNamedService(name);
+    return postern::WaitForServiceState(name, SERVICE_RUNNING, 15000);
 }
 
 // The 32-bit state and the status text of row in the data file's bytes.
@@ -117,12 +77,12 @@ class EndToEnd : public PanelTest {
         SetPollTime("1");
         for (const char* name : kServices) {
             ASSERT_EQ(InstallQuiet(name), 0u) << name << " -installquiet";
-            ASSERT_TRUE(ControlAndWait(name, true)) << name << " did not start";
+            ASSERT_TRUE(StartAndWait(name)) << name << " did not start";
         }
     }
     void TearDown() override {
         for (const char* name : kServices)
-            Remove(name);
+            postern::RemoveNamedService(name);
         SetRegistryTopDir(nullptr);
         SetPollTime(nullptr);
         PanelTest::TearDown();
@@ -173,7 +133,7 @@ TEST_F(EndToEnd, PanelShowsTheRunningSuiteAndQuietReachesTheMonitorService) {
         return StatusOf(f, 13).rfind("quiet", 0) == 0;
     })) << "WATCHSVC did not mark itself quiet";
 
-    ASSERT_TRUE(ControlAndWait("WATCHSVC", false));
+    ASSERT_TRUE(postern::StopServiceAndWait("WATCHSVC"));
     BoxWatcher boxes;
     SendMessageA(panel_, WM_COMMAND, IDC_QUIET, 0);
     PumpPending();

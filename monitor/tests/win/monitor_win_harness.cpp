@@ -37,17 +37,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<absent>";
-    std::string whole;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        whole.append(buffer, got);
-    CloseHandle(file);
-    return whole;
+    return postern::ReadFileBytes(path).value_or("<absent>");
 }
 
 bool SetWriteTime(const std::string& path, std::uint64_t time) {

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "common/win_test_support.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>

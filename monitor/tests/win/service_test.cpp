@@ -15,62 +15,35 @@ using namespace monitor_test;
 
 namespace {
 
-// Opens the service of that name with all access, or null.
-SC_HANDLE OpenAll(const char* name) {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = manager ? OpenServiceA(manager, name, SERVICE_ALL_ACCESS) : nullptr;
-    if (manager)
-        CloseServiceHandle(manager);
-    return service;
-}
-
-bool WaitForState(SC_HANDLE service, DWORD state) {
-    const DWORD start = GetTickCount();
-    SERVICE_STATUS status{};
-    while (QueryServiceStatus(service, &status) && status.dwCurrentState != state) {
-        if (GetTickCount() - start > 15000)
-            return false;
-        Sleep(50);
-    }
-    return status.dwCurrentState == state;
-}
-
 class ServiceControl : public PanelTest {
   protected:
     void TearDown() override {
-        if (service_ != nullptr) {
-            SERVICE_STATUS status{};
-            if (ControlService(service_, SERVICE_CONTROL_STOP, &status))
-                WaitForState(service_, SERVICE_STOPPED);
-            DeleteService(service_);
-            CloseServiceHandle(service_);
-        }
+        service_.reset(); // a handle left open would keep the service marked for deletion
+        if (!name_.empty())
+            postern::RemoveNamedService(name_);
         DeleteFileA(Marker().c_str());
         PanelTest::TearDown();
     }
     std::string Marker() const { return TestFolder() + "\\service-controls.txt"; }
     // Registers monitor_test_service.exe under name, not started.
     void Register(const char* name) {
-        SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        ASSERT_NE(manager, nullptr);
+        postern::UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ASSERT_TRUE(manager);
         const std::string command =
             "\"" + ExeFolder() + "monitor_test_service.exe\" \"" + Marker() + "\"";
-        service_ =
-            CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                           SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE, command.c_str(), nullptr,
-                           nullptr, nullptr, nullptr, nullptr);
-        const DWORD error = GetLastError();
-        CloseServiceHandle(manager);
-        ASSERT_NE(service_, nullptr) << "CreateServiceA " << name << ": error " << error;
+        service_.reset(CreateServiceA(manager.get(), name, name, SERVICE_ALL_ACCESS,
+                                      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                      SERVICE_ERROR_IGNORE, command.c_str(), nullptr, nullptr,
+                                      nullptr, nullptr, nullptr));
+        ASSERT_TRUE(service_) << "CreateServiceA " << name << ": error " << GetLastError();
+        name_ = name;
     }
     void SkipIfWatchServiceExists() {
-        SC_HANDLE existing = OpenAll(kWatchServiceName);
-        if (existing != nullptr) {
-            CloseServiceHandle(existing);
+        if (postern::OpenNamedService(kWatchServiceName, SERVICE_QUERY_STATUS))
             GTEST_SKIP() << "WATCHSVC is installed in this prefix";
-        }
     }
-    SC_HANDLE service_ = nullptr;
+    postern::UniqueScHandle service_;
+    std::string name_;
 };
 
 } // namespace
@@ -110,8 +83,8 @@ TEST_F(ServiceControl, StoppedServiceRefusesTheControl) {
 TEST_F(ServiceControl, QuietReachesARunningWatchService) {
     SkipIfWatchServiceExists();
     Register(kWatchServiceName);
-    ASSERT_TRUE(StartServiceA(service_, 0, nullptr)) << "error " << GetLastError();
-    ASSERT_TRUE(WaitForState(service_, SERVICE_RUNNING));
+    ASSERT_TRUE(StartServiceA(service_.get(), 0, nullptr)) << "error " << GetLastError();
+    ASSERT_TRUE(postern::WaitForServiceState(kWatchServiceName, SERVICE_RUNNING, 15000));
     OpenPanel();
     BoxWatcher boxes;
     SendMessageA(panel_, WM_COMMAND, IDC_QUIET, 0);

@@ -1,8 +1,9 @@
 // Shared pieces of the Wine-run pager tests.
 #include "pagelink_harness.h"
 
+#include "common/win_test_support.h"
+
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -23,8 +24,12 @@ template <typename Fn> static Fn Export(const char* name) {
     return m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name))) : nullptr;
 }
 
-SendAlphaMessageFn SendAlpha() { return Export<SendAlphaMessageFn>("SendAlphaMessage"); }
-SendBeeperMessageFn SendBeeper() { return Export<SendBeeperMessageFn>("SendBeeperMessage"); }
+SendAlphaMessageFn SendAlpha() {
+    return Export<SendAlphaMessageFn>("SendAlphaMessage");
+}
+SendBeeperMessageFn SendBeeper() {
+    return Export<SendBeeperMessageFn>("SendBeeperMessage");
+}
 CreateSendAlphaMessageFn CreateSendAlpha() {
     return Export<CreateSendAlphaMessageFn>("CreateSendAlphaMessage");
 }
@@ -75,8 +80,8 @@ long TimedTrace::AtMs(const std::string& text) const {
 }
 
 TraceEdit::TraceEdit()
-    : hwnd_(CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 400,
-                            300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr)) {
+    : hwnd_(CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 400, 300,
+                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr)) {
     // The trace of a long conversation exceeds the default 32K limit of an edit control.
     SendMessageA(hwnd_, EM_SETLIMITTEXT, 0x100000, 0);
 }
@@ -94,14 +99,10 @@ std::string TraceEdit::Text() const {
     return text;
 }
 
+// The file that an environment variable names; "" when it is not set.
 static std::string ReadWhole(const char* variable) {
     const char* path = std::getenv(variable);
-    if (!path)
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return path ? postern::ReadWholeFile(path) : std::string();
 }
 
 std::vector<std::string> SimRecord() {
@@ -114,9 +115,13 @@ std::vector<std::string> SimRecord() {
     return lines;
 }
 
-std::string SimLog() { return ReadWhole("MODEMSIM_LOG"); }
+std::string SimLog() {
+    return ReadWhole("MODEMSIM_LOG");
+}
 
-bool HaveModemSim() { return std::getenv("MODEMSIM_RECORD") != nullptr; }
+bool HaveModemSim() {
+    return std::getenv("MODEMSIM_RECORD") != nullptr;
+}
 
 int CountOf(const std::string& text, const std::string& what) {
     int n = 0;

@@ -2,6 +2,8 @@
 // (accept scenario): the exit status of every case, and what reached the terminal.
 #include "pagelink_harness.h"
 
+#include "common/win_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -15,44 +17,13 @@ std::string WindowsPath(std::string unixPath) {
     return "Z:" + unixPath;
 }
 
-std::string ProgramDir() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    dir.resize(dir.find_last_of('\\') + 1);
-    return dir;
-}
-
 // Runs the command line and returns what it wrote to standard output.
-std::string RunCapturing(std::string commandLine, DWORD& exitCode) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi{};
-    const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &si, &pi);
-    CloseHandle(writeEnd);
-    std::string output;
-    if (started) {
-        char chunk[512];
-        DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
-            output.append(chunk, got);
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        GetExitCodeProcess(pi.hProcess, &exitCode);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    CloseHandle(readEnd);
-    EXPECT_TRUE(started) << commandLine << ": error " << GetLastError();
-    return output;
+std::string RunCapturing(const std::string& commandLine, DWORD& exitCode) {
+    const postern::ProcessResult run =
+        postern::RunProcess(commandLine, {.captureOutput = true, .timeoutMs = INFINITE});
+    EXPECT_TRUE(run.Started()) << commandLine << ": error " << run.startError;
+    exitCode = run.exitStatus;
+    return run.output;
 }
 
 } // namespace
@@ -61,8 +32,8 @@ TEST(Pstpage, ExitCodesFromACommandScript) {
     ASSERT_TRUE(HaveModemSim());
     const std::string script = WindowsPath(PSTPAGE_SCRIPT);
     DWORD exitCode = 0;
-    const std::string output =
-        RunCapturing("cmd.exe /c \"" + script + "\" " + ProgramDir() + "pstpage.exe", exitCode);
+    const std::string output = RunCapturing(
+        "cmd.exe /c \"" + script + "\" " + postern::ExeFolder() + "pstpage.exe", exitCode);
     std::map<std::string, int> cases;
     std::istringstream lines(output);
     for (std::string line; std::getline(lines, line);) {

@@ -5,9 +5,14 @@
 #include "common/unique_handle.h"
 #include "common/win_test_support.h"
 #include "config/config_test_support.h"
+#include "setup/config/suite_services.h"
+#include "setup/userdb/usrvault.h"
 #include "setup_run.h"
+#include "vault_names.h"
 
 #include <shlobj.h>
+
+#include <array>
 
 namespace setup_test {
 namespace {
@@ -15,28 +20,11 @@ namespace {
 constexpr char AdapterService[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1";
 constexpr char AdapterKey[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1\\Parameters\\TCPIP";
 constexpr char AdapterDevice[] = "\\Device\\PSTNET1";
-constexpr std::size_t UserFlagsOffset = 148;
 
 std::string SystemFolder() {
     char folder[MAX_PATH] = "";
     GetSystemDirectoryA(folder, MAX_PATH);
     return folder;
-}
-
-std::optional<std::string> ReadValueBytes(const std::string& keyPath, const char* name,
-                                          DWORD* type = nullptr) {
-    postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD size = 0;
-    if (RegQueryValueExA(key.get(), name, nullptr, type, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::string bytes(size, '\0');
-    if (RegQueryValueExA(key.get(), name, nullptr, type, reinterpret_cast<BYTE*>(bytes.data()),
-                         &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    bytes.resize(size);
-    return bytes;
 }
 
 // Copies a folder tree; links (reparse points) are not followed, so a link
@@ -58,31 +46,17 @@ void CopyTree(const std::string& from, const std::string& to) {
     } while (FindNextFileA(find.get(), &found));
 }
 
-// The key name the user-database library gives a domain or user id.
-std::string VaultKeyName(const std::string& name) {
-    std::string key;
-    for (const char c : name) {
-        if (c == '%')
-            key += "%25";
-        else if (c == '\\')
-            key += "%5C";
-        else
-            key += c;
-    }
-    return key;
-}
-
+// The domain's key, named as the user-database library names it.
 std::string DomainKey(const std::string& domain) {
-    return std::string(postern::SuiteDomainsKey) + "\\" + VaultKeyName(domain);
+    std::array<char, 256> name{};
+    usrvault::KeyNameFor(domain, name);
+    return std::string(postern::SuiteDomainsKey) + "\\" + name.data();
 }
 
 } // namespace
 
-const std::vector<std::string> SuiteServiceNames = {"RELAYSVC", "DROPSVC",  "PLANSVC", "DIRSVC",
-                                                    "PASSSVC",  "WATCHSVC", "TERMSVC", "LOGSVC"};
-
 SuiteSandbox::SuiteSandbox(std::vector<std::string> installFolders)
-    : installFolders_(std::move(installFolders)), hosts_(config_test::ReadBytes(HostsPath())),
+    : installFolders_(std::move(installFolders)), hosts_(postern::ReadFileBytes(HostsPath())),
       bind_(postern::TcpipLinkageKey, "Bind"), adapter_(AdapterService) {
     Clear();
     const std::string device = std::string(AdapterDevice) + '\0' + '\0';
@@ -98,8 +72,8 @@ SuiteSandbox::~SuiteSandbox() {
 }
 
 void SuiteSandbox::Clear() const {
-    for (const std::string& service : SuiteServiceNames)
-        RemoveService(service);
+    for (const SuiteService& service : SuiteServices)
+        postern::RemoveNamedService(service.Name);
     RemoveSuiteRegistry();
     postern::RemoveTree(GroupFolder());
     DeleteFileA(SystemApplet().c_str());
@@ -125,7 +99,7 @@ std::string HostsPath() {
 }
 
 std::string HostsText() {
-    return config_test::ReadBytes(HostsPath()).value_or("");
+    return postern::ReadWholeFile(HostsPath());
 }
 
 std::string GroupFolder() {
@@ -140,42 +114,12 @@ std::string SystemApplet() {
 }
 
 std::string ServiceImagePath(const std::string& name) {
-    const auto bytes = ReadValueBytes(std::string(postern::ServicesKey) + "\\" + name, "ImagePath");
-    return bytes ? std::string(bytes->c_str()) : std::string();
+    return postern::RegistryText(HKEY_LOCAL_MACHINE,
+                                 std::string(postern::ServicesKey) + "\\" + name, "ImagePath");
 }
 
 bool ServiceRunning(const std::string& name) {
-    postern::UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    postern::UniqueScHandle service(
-        manager ? OpenServiceA(manager.get(), name.c_str(), SERVICE_QUERY_STATUS) : nullptr);
-    SERVICE_STATUS status{};
-    return service && QueryServiceStatus(service.get(), &status) &&
-           status.dwCurrentState == SERVICE_RUNNING;
-}
-
-bool StartAndWait(const std::string& name) {
-    postern::UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    postern::UniqueScHandle service(
-        manager ? OpenServiceA(manager.get(), name.c_str(), SERVICE_START) : nullptr);
-    return service && StartServiceA(service.get(), 0, nullptr) &&
-           postern::WaitFor([&] { return ServiceRunning(name); });
-}
-
-void RemoveService(const std::string& name) {
-    postern::UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    postern::UniqueScHandle service(
-        manager ? OpenServiceA(manager.get(), name.c_str(), SERVICE_ALL_ACCESS) : nullptr);
-    if (!service)
-        return;
-    SERVICE_STATUS status{};
-    if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status))
-        postern::WaitFor(
-            [&] {
-                return QueryServiceStatus(service.get(), &status) &&
-                       status.dwCurrentState == SERVICE_STOPPED;
-            },
-            10000);
-    DeleteService(service.get());
+    return postern::ServiceState(name) == SERVICE_RUNNING;
 }
 
 std::vector<std::string> SubkeyNames(const std::string& keyPath) {
@@ -190,22 +134,21 @@ std::vector<std::string> SubkeyNames(const std::string& keyPath) {
 }
 
 std::string TextValue(const std::string& keyPath, const char* name) {
-    const auto bytes = ReadValueBytes(keyPath, name);
-    return bytes ? std::string(bytes->c_str()) : std::string();
+    return postern::RegistryText(HKEY_LOCAL_MACHINE, keyPath, name);
 }
 
 std::optional<std::uint32_t> StoredUserFlags(const std::string& domain, const std::string& user) {
-    const auto record =
-        ReadValueBytes(DomainKey(domain) + "\\Users\\" + VaultKeyName(user), "Record");
-    if (!record || record->size() < UserFlagsOffset + 4)
+    DomainRecord domainRecord{};
+    UserRecord userRecord{};
+    if (!UvReadDomain(&domainRecord, domain.c_str()) ||
+        !UvFindUser(&userRecord, &domainRecord, user.c_str()))
         return std::nullopt;
-    std::uint32_t flags = 0;
-    record->copy(reinterpret_cast<char*>(&flags), 4, UserFlagsOffset);
-    return flags;
+    return userRecord.Flags;
 }
 
 std::optional<std::string> StoredAlias(const std::string& domain, const std::string& alias) {
-    const auto target = ReadValueBytes(DomainKey(domain) + "\\Aliases", alias.c_str());
+    const auto target = postern::RegistryValueBytes(HKEY_LOCAL_MACHINE,
+                                                    DomainKey(domain) + "\\Aliases", alias.c_str());
     if (!target)
         return std::nullopt;
     return std::string(target->c_str());

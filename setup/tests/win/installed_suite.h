@@ -14,8 +14,6 @@
 
 namespace setup_test {
 
-// The suite's service names, in the order of the service table.
-extern const std::vector<std::string> SuiteServiceNames;
 // The address the sandbox gives the machine's one network adapter.
 inline constexpr const char* AdapterAddress = "192.168.7.10";
 
@@ -55,15 +53,11 @@ std::string SystemApplet();
 // A service's ImagePath, or "" when it is not registered.
 std::string ServiceImagePath(const std::string& name);
 bool ServiceRunning(const std::string& name);
-// Starts a registered service and waits (up to 15 s) until it runs.
-bool StartAndWait(const std::string& name);
-// Stops (waiting up to 10 s) and deletes a service.
-void RemoveService(const std::string& name);
 
 std::vector<std::string> SubkeyNames(const std::string& keyPath);
 std::string TextValue(const std::string& keyPath, const char* name);
-// The flags word of a user the user-database library stored in a domain, or
-// nothing when there is no such user.
+// The flags word of a user of a domain, read through the user-database
+// library, or nothing when there is no such user.
 std::optional<std::uint32_t> StoredUserFlags(const std::string& domain, const std::string& user);
 // The target of an alias stored in a domain, or nothing.
 std::optional<std::string> StoredAlias(const std::string& domain, const std::string& alias);

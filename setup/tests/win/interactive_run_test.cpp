@@ -25,18 +25,15 @@ class Operator {
   public:
     Operator(const Distribution& dist, const std::string& arguments)
         : dist_(dist), process_(dist.Start(arguments)) {
-        if (process_ != nullptr)
-            pid_ = GetProcessId(process_);
+        if (process_)
+            pid_ = GetProcessId(process_.get());
     }
     ~Operator() {
-        if (process_ == nullptr)
-            return;
-        if (WaitForSingleObject(process_, 30000) != WAIT_OBJECT_0)
-            TerminateProcess(process_, 99);
-        CloseHandle(process_);
+        if (process_ && WaitForSingleObject(process_.get(), 30000) != WAIT_OBJECT_0)
+            TerminateProcess(process_.get(), 99);
     }
 
-    bool Started() const { return process_ != nullptr; }
+    bool Started() const { return process_.valid(); }
 
     // Presses a button of the waiting dialog and waits for its outcome.
     ::testing::AssertionResult Press(int id) {
@@ -129,17 +126,17 @@ class Operator {
     }
 
     bool Ended(DWORD timeoutMs = 30000) const {
-        return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+        return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
     }
     DWORD ExitStatus() const {
         DWORD status = 99;
-        GetExitCodeProcess(process_, &status);
+        GetExitCodeProcess(process_.get(), &status);
         return status;
     }
 
   private:
     const Distribution& dist_;
-    HANDLE process_;
+    postern::UniqueKernelHandle process_;
     DWORD pid_ = 0;
 };
 

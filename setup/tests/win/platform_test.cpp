@@ -58,19 +58,18 @@ TEST(SetupPlatform, OnlyWindowsNtIsAccepted) {
     RemoveSuiteRegistry();
     ReportedVersion win98("win98");
     Distribution dist("win98");
-    HANDLE process = dist.Start("");
-    ASSERT_NE(process, nullptr);
+    postern::UniqueKernelHandle process = dist.Start("");
+    ASSERT_TRUE(process);
     HWND box = nullptr;
     ASSERT_TRUE(postern::WaitFor([&] {
-        return (box = CaptionedWindow(GetProcessId(process), "Postern Setup")) != nullptr;
+        return (box = CaptionedWindow(GetProcessId(process.get()), "Postern Setup")) != nullptr;
     }));
     EXPECT_EQ(postern::TextOf(GetDlgItem(box, 0xFFFF)),
               "This product may only be installed on Windows NT.");
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
     DWORD status = 99;
-    GetExitCodeProcess(process, &status);
-    CloseHandle(process);
+    GetExitCodeProcess(process.get(), &status);
     EXPECT_EQ(status, 0u);
     // Nothing else was started: no toolkit, no run log.
     EXPECT_EQ(GetFileAttributesA(dist.LogPath().c_str()), INVALID_FILE_ATTRIBUTES);

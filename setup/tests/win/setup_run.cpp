@@ -72,31 +72,21 @@ std::string Distribution::WriteAnswers(const std::string& name, const std::strin
     return path;
 }
 
-HANDLE Distribution::Start(const std::string& arguments, const std::string& currentDir) const {
-    std::string command = "\"" + folder_ + "pstsetup.exe\" /log \"" + log_ + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        currentDir.empty() ? folder_.c_str() : currentDir.c_str(), &startup,
-                        &process))
-        return nullptr;
-    CloseHandle(process.hThread);
-    return process.hProcess;
+std::string Distribution::CommandLine(const std::string& arguments) const {
+    return "\"" + folder_ + "pstsetup.exe\" /log \"" + log_ + "\" " + arguments;
+}
+
+postern::UniqueKernelHandle Distribution::Start(const std::string& arguments,
+                                                const std::string& currentDir) const {
+    return postern::StartProcess(CommandLine(arguments), currentDir.empty() ? folder_ : currentDir);
 }
 
 DWORD Distribution::Run(const std::string& arguments, DWORD timeoutMs,
                         const std::string& currentDir) const {
-    HANDLE process = Start(arguments, currentDir);
-    if (process == nullptr)
-        return static_cast<DWORD>(-1);
-    DWORD status = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process, &status);
-    else
-        TerminateProcess(process, 99);
-    CloseHandle(process);
-    return status;
+    return postern::RunProcess(
+               CommandLine(arguments),
+               {.currentDir = currentDir.empty() ? folder_ : currentDir, .timeoutMs = timeoutMs})
+        .exitStatus;
 }
 
 std::vector<std::string> Distribution::LogLines() const {
@@ -217,13 +207,6 @@ long GlobalValueCount() {
                      nullptr, nullptr, nullptr);
     RegCloseKey(key);
     return static_cast<long>(values);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 HWND ActiveDialog(DWORD pid) {

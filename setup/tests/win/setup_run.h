@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include "common/unique_handle.h"
+#include "common/win_test_support.h"
+
 #include <string>
 #include <vector>
 
@@ -41,7 +44,8 @@ class Distribution {
     DWORD Run(const std::string& arguments, DWORD timeoutMs = 60000,
               const std::string& currentDir = "") const;
     // Starts it without waiting (in `currentDir`, by default the folder).
-    HANDLE Start(const std::string& arguments, const std::string& currentDir = "") const;
+    postern::UniqueKernelHandle Start(const std::string& arguments,
+                                      const std::string& currentDir = "") const;
 
     std::vector<std::string> LogLines() const;   // without their time stamps
     std::vector<DialogOutcome> Dialogs() const;  // the dialog outcomes in order
@@ -54,6 +58,7 @@ class Distribution {
     std::vector<std::string> Warnings() const;
 
   private:
+    std::string CommandLine(const std::string& arguments) const;
     std::string root_;
     std::string folder_;
     std::string log_;
@@ -88,7 +93,7 @@ class TcpipHostName {
 // The number of values in the suite's Global key, -1 when there is no key.
 long GlobalValueCount();
 
-std::string ReadWholeFile(const std::string& path);
+using postern::ReadWholeFile;
 
 // The enabled, visible dialog of process `pid` that waits for the operator,
 // or null.

@@ -4,10 +4,11 @@
 #include "delivery_windows.h"
 #include "installed_suite.h"
 #include "setup_run.h"
-#include "wizard_harness.h"
+#include "userdb/wizard_harness.h"
 
 #include "common/suite_registry.h"
 #include "common/win_test_support.h"
+#include "setup/config/suite_services.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -39,16 +40,10 @@ bool FileThere(const std::string& path) {
 
 // Runs a service program with "-installquiet", as the installer would.
 ::testing::AssertionResult RegisterService(const std::string& program) {
-    PROCESS_INFORMATION process{};
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string command = "\"" + program + "\" -installquiet";
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return ::testing::AssertionFailure() << "cannot run " << command;
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    const postern::ProcessResult run = postern::RunProcess("\"" + program + "\" -installquiet");
+    if (!run.Started())
+        return ::testing::AssertionFailure()
+               << "cannot run " << program << ", error " << run.startError;
     return ::testing::AssertionSuccess();
 }
 
@@ -104,10 +99,10 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
     EXPECT_EQ(TextValue(Global, "TopDir"), InstallDir);
     EXPECT_EQ(TextValue(Global, "HostName"), Host);
 
-    for (const std::string& service : SuiteServiceNames) {
-        const std::string program = service == "WATCHSVC" ? "WatchSvc.exe" : service + ".exe";
+    for (const SuiteService& entry : SuiteServices) {
+        const std::string service = entry.Name;
         EXPECT_EQ(ServiceImagePath(service),
-                  service == "TERMSVC" ? "" : "\"" + Installed(program) + "\"")
+                  entry.ProgramFile ? "\"" + Installed(entry.ProgramFile) + "\"" : "")
             << service;
         EXPECT_EQ(ServiceRunning(service), service == "LOGSVC" || service == "PASSSVC") << service;
     }
@@ -150,7 +145,7 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
     ASSERT_TRUE(RegisterService(Installed("TERMSVC.exe")));
     ASSERT_NE(ServiceImagePath("TERMSVC"), "");
     for (const char* service : {"RELAYSVC", "TERMSVC"})
-        ASSERT_TRUE(StartAndWait(service)) << service;
+        ASSERT_TRUE(postern::StartServiceAndWait(service)) << service;
     DeleteFileA(Installed("syslog.txt").c_str());
     // A tree three levels deep, and a value stored in the suite's key itself.
     SetText(Root + "\\Deep\\Deeper\\Deepest", "Leaf", "1");
@@ -176,8 +171,9 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
               (std::vector<Close>{
                   {true, true}, {true, true}, {false, false}, {false, false}, {true, true}}));
 
-    for (const std::string& service : SuiteServiceNames)
-        EXPECT_EQ(ServiceImagePath(service).empty(), service != "TERMSVC") << service;
+    for (const SuiteService& service : SuiteServices)
+        EXPECT_EQ(ServiceImagePath(service.Name).empty(), std::string(service.Name) != "TERMSVC")
+            << service.Name;
     EXPECT_FALSE(FileThere(SystemApplet()));
     EXPECT_TRUE(KeyExists(Root));
     EXPECT_EQ(SubkeyNames(Root), std::vector<std::string>{});
@@ -370,7 +366,7 @@ TEST_F(WorkStep, DecliningTheConversionInAnUpdateStartsTheServicesAgain) {
     for (const char* program : {"RELAYSVC", "DROPSVC", "PLANSVC", "DIRSVC", "LOGSVC"})
         ASSERT_TRUE(RegisterService(run.Dist().Path(std::string(program) + ".exe")));
     for (const char* running : {"RELAYSVC", "PLANSVC"})
-        ASSERT_TRUE(StartAndWait(running)) << running;
+        ASSERT_TRUE(postern::StartServiceAndWait(running)) << running;
 
     run.Run("[Setup]\r\nMode=update\r\nConvertDatabase=no\r\n", 4);
     const Distribution& dist = run.Dist();

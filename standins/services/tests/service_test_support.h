@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/unique_handle.h"
+#include "common/win_test_support.h"
 
 #include <windows.h>
 
@@ -21,13 +22,11 @@ struct RunResult {
 // Runs "<ProgramDir><program>" arguments and waits for it (30 s at most).
 RunResult RunProgram(const std::string& program, const std::string& arguments);
 
-postern::UniqueScHandle OpenNamedService(const char* name, DWORD access);
-// The current state, or 0 when the service cannot be queried.
-DWORD ServiceState(const char* name);
-bool WaitForServiceState(const char* name, DWORD state, DWORD timeoutMs = 10000);
-// StartServiceA or ControlService; the error number, 0 when accepted.
-DWORD StartNamedService(const char* name);
-DWORD ControlNamedService(const char* name, DWORD control);
+using postern::ControlNamedService;
+using postern::OpenNamedService;
+using postern::ServiceState;
+using postern::StartNamedService;
+using postern::WaitForServiceState;
 
 // Stops (if running) and deletes the named services now and again when it goes.
 class ServiceCleanup {

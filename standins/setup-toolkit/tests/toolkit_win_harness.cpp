@@ -65,18 +65,7 @@ TempDir::~TempDir() {
 }
 
 std::string ReadText(const std::string& path) {
-    postern::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
-        return {};
-    std::string text;
-    std::array<char, 4096> block{};
-    DWORD read = 0;
-    while (ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &read, nullptr) &&
-           read > 0)
-        text.append(block.data(), read);
-    return text;
+    return postern::ReadWholeFile(path);
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
@@ -129,22 +118,9 @@ std::string FolderOf(const std::string& path) {
 }
 
 int RunChild(const std::string& args, DWORD timeoutMs) {
-    std::string commandLine = "\"" + ThisProgram() + "\" --toolkit-child " + args;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return -1;
-    postern::UniqueKernelHandle thread(process.hThread);
-    postern::UniqueKernelHandle child(process.hProcess);
-    if (WaitForSingleObject(child.get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(child.get(), 99);
-        return -1;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(child.get(), &code);
-    return static_cast<int>(code);
+    return static_cast<int>(postern::RunProcess("\"" + ThisProgram() + "\" --toolkit-child " + args,
+                                                {.timeoutMs = timeoutMs})
+                                .exitStatus);
 }
 
 std::string Symbol(const char* name) {

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -68,18 +67,13 @@ void SetNumber(const std::string& path, const char* name, DWORD number) {
 
 // The stored bytes of a value, and its type.
 std::string StoredValue(const std::string& path, const char* name, DWORD* type = nullptr) {
+    const auto data = postern::RegistryValueBytes(HKEY_LOCAL_MACHINE, path, name, type);
+    if (data)
+        return *data;
     postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return "<no key>";
-    DWORD size = 0;
-    DWORD t = 0;
-    if (RegQueryValueExA(key.get(), name, nullptr, &t, nullptr, &size) != ERROR_SUCCESS)
-        return "<no value>";
-    std::string data(size, '\0');
-    RegQueryValueExA(key.get(), name, nullptr, &t, reinterpret_cast<BYTE*>(data.data()), &size);
-    if (type)
-        *type = t;
-    return data;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS
+               ? "<no value>"
+               : "<no key>";
 }
 
 template <typename Record> std::string BytesOf(const Record& record) {
@@ -152,12 +146,7 @@ class Vault : public ::testing::Test {
         return user;
     }
 
-    std::string Log() const {
-        std::ifstream in(logPath_, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Log() const { return postern::ReadWholeFile(logPath_); }
 
     postern::UniqueModule module_;
     postern::UniqueWindow list_;

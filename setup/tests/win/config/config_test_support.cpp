@@ -5,7 +5,6 @@
 #include "common/unique_handle.h"
 
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace config_test {
@@ -54,19 +53,11 @@ std::string Chattr(const char* flag, const std::string& unixPath) {
 
 } // namespace
 
-SavedValue::SavedValue(const char* keyPath, const char* name) : keyPath_(keyPath), name_(name) {
-    UniqueHkey key;
-    keyExisted_ =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-    if (!keyExisted_)
-        return;
-    DWORD bytes = 0;
-    if (RegQueryValueExA(key.get(), name, nullptr, &type_, nullptr, &bytes) != ERROR_SUCCESS)
-        return;
-    data_.resize(bytes);
-    existed_ = RegQueryValueExA(key.get(), name, nullptr, &type_,
-                                reinterpret_cast<BYTE*>(data_.data()), &bytes) == ERROR_SUCCESS;
-    data_.resize(bytes);
+SavedValue::SavedValue(const char* keyPath, const char* name)
+    : keyPath_(keyPath), name_(name), keyExisted_(KeyExists(keyPath)) {
+    const auto data = postern::RegistryValueBytes(HKEY_LOCAL_MACHINE, keyPath, name, &type_);
+    existed_ = data.has_value();
+    data_ = data.value_or(std::string());
 }
 
 SavedValue::~SavedValue() {
@@ -144,15 +135,6 @@ long ValueCount(const std::string& keyPath) {
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return -1;
     return static_cast<long>(values);
-}
-
-std::optional<std::string> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {

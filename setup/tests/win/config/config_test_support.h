@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "common/win_test_support.h"
+
 #include <optional>
 #include <string>
 
@@ -58,7 +60,7 @@ bool KeyExists(const std::string& keyPath);
 // The number of values in a key, or -1 when it cannot be opened.
 long ValueCount(const std::string& keyPath);
 
-std::optional<std::string> ReadBytes(const std::string& path);
+using postern::ReadFileBytes;
 bool WriteBytes(const std::string& path, const std::string& bytes);
 
 // A file made read-only for as long as the object lives. Under Wine, running

@@ -35,7 +35,7 @@ class HostsFile : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_FALSE(path_.empty());
-        saved_ = ReadBytes(path_);
+        saved_ = ReadFileBytes(path_);
         WIN32_FIND_DATAA found;
         postern::UniqueFind find(FindFirstFileA(path_.c_str(), &found));
         if (find)
@@ -49,7 +49,7 @@ class HostsFile : public ::testing::Test {
         }
     }
     // The file's bytes, or "(no file)".
-    std::string Contents() const { return ReadBytes(path_).value_or("(no file)"); }
+    std::string Contents() const { return ReadFileBytes(path_).value_or("(no file)"); }
     void Prepare(const std::optional<std::string>& bytes) const {
         DeleteFileA(path_.c_str());
         if (bytes) {

@@ -39,17 +39,10 @@ std::string BuildDir() {
     return dir;
 }
 
-UniqueScHandle OpenNamed(const char* name, DWORD access) {
-    UniqueScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    return UniqueScHandle(manager ? OpenServiceA(manager.get(), name, access) : nullptr);
-}
-
-// The state of a service, 0 when it is not registered.
-DWORD State(const char* name) {
-    UniqueScHandle service = OpenNamed(name, SERVICE_QUERY_STATUS);
-    SERVICE_STATUS status{};
-    return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
-}
+using postern::OpenNamedService;
+using postern::RemoveNamedService;
+using postern::ServiceState;
+using postern::WaitForServiceState;
 
 const char* StateName(DWORD state) {
     switch (state) {
@@ -68,23 +61,12 @@ const char* StateName(DWORD state) {
     }
 }
 
-bool WaitForState(const char* name, DWORD state) {
-    return postern::WaitFor([&] { return State(name) == state; }, 10000);
-}
-
 std::string ImagePath(const char* name) {
-    HKEY opened = nullptr;
     const std::string key = std::string(postern::ServicesKey) + "\\" + name;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return "(no key)";
-    postern::UniqueHkey owned(opened);
-    char image[512] = "";
-    DWORD bytes = sizeof image - 1;
-    if (RegQueryValueExA(owned.get(), "ImagePath", nullptr, nullptr, reinterpret_cast<BYTE*>(image),
-                         &bytes) != ERROR_SUCCESS)
-        return "(no ImagePath)";
-    image[bytes] = '\0';
-    return image;
+    const auto image = postern::RegistryValueBytes(HKEY_LOCAL_MACHINE, key, "ImagePath");
+    if (!image)
+        return KeyExists(key) ? "(no ImagePath)" : "(no key)";
+    return image->c_str();
 }
 
 std::string Quoted(const char* program) {
@@ -92,39 +74,12 @@ std::string Quoted(const char* program) {
 }
 
 bool Start(const char* name) {
-    UniqueScHandle service = OpenNamed(name, SERVICE_START | SERVICE_QUERY_STATUS);
-    return service && StartServiceA(service.get(), 0, nullptr) &&
-           WaitForState(name, SERVICE_RUNNING);
+    return postern::StartServiceAndWait(name, 10000);
 }
 
-// Stops (when running) and deletes the service, and waits until it is gone.
-void Remove(const char* name) {
-    UniqueScHandle service = OpenNamed(name, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
-    if (!service)
-        return;
-    SERVICE_STATUS status{};
-    if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status))
-        WaitForState(name, SERVICE_STOPPED);
-    DeleteService(service.get());
-    service.reset();
-    postern::WaitFor([&] { return State(name) == 0; }, 10000);
-}
-
-// Runs a program and waits for it; its exit status, or -1.
-long RunAndWait(const std::string& commandLine) {
-    std::string command = commandLine;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return -1;
-    postern::UniqueKernelHandle owned(process.hProcess), thread(process.hThread);
-    DWORD status = 0;
-    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process.hProcess, &status))
-        return -1;
-    return static_cast<long>(status);
+// Runs a program and waits for it (30 s at most); its exit status.
+DWORD RunAndWait(const std::string& commandLine) {
+    return postern::RunProcess(commandLine).exitStatus;
 }
 
 // What every service of the table should be after a pass.
@@ -150,19 +105,19 @@ class ServicePasses : public ::testing::Test {
     }
     static void RemoveAll() {
         for (const SuiteService& service : SuiteServices)
-            Remove(service.Name);
+            RemoveNamedService(service.Name);
     }
     static void RegisterTermsvc() {
-        ASSERT_EQ(RunAndWait(Quoted("TERMSVC.exe") + " -installquiet"), 0);
-        ASSERT_EQ(State("TERMSVC"), static_cast<DWORD>(SERVICE_STOPPED));
+        ASSERT_EQ(RunAndWait(Quoted("TERMSVC.exe") + " -installquiet"), 0u);
+        ASSERT_EQ(ServiceState("TERMSVC"), static_cast<DWORD>(SERVICE_STOPPED));
     }
     // Compares every service's state with `expected`; a running one may
     // still be on its way up.
     static void ExpectStates(const States& expected) {
         for (const auto& [name, state] : expected) {
             if (state == SERVICE_RUNNING)
-                WaitForState(name.c_str(), SERVICE_RUNNING);
-            EXPECT_STREQ(StateName(State(name.c_str())), StateName(state)) << name;
+                WaitForServiceState(name.c_str(), SERVICE_RUNNING);
+            EXPECT_STREQ(StateName(ServiceState(name.c_str())), StateName(state)) << name;
         }
     }
 };
@@ -202,9 +157,9 @@ TEST_F(ServicePasses, TheUpdateRestartsWhatWasRunning) {
 
     StopSuiteServices();
     for (const SuiteService& service : SuiteServices)
-        EXPECT_EQ(State(service.Name), Stopped)
+        EXPECT_EQ(ServiceState(service.Name), Stopped)
             << service.Name << " has stopped when the pass returns, state "
-            << StateName(State(service.Name));
+            << StateName(ServiceState(service.Name));
     EXPECT_EQ(Session.PlanWasRunning, 1);
     EXPECT_EQ(Session.DirWasRunning, 0);
     EXPECT_EQ(Session.PassWasRunning, 1);
@@ -226,7 +181,7 @@ TEST_F(ServicePasses, TheUpdateRestartsWhatWasRunning) {
 TEST_F(ServicePasses, AnUpdateAfterLittleRanStartsTheThreeAndInstallsTheMonitor) {
     InstallAndStartServices(TopDir);
     RegisterTermsvc();
-    Remove("WATCHSVC"); // not installed
+    RemoveNamedService("WATCHSVC"); // not installed
     ASSERT_TRUE(Start("DIRSVC"));
     ControlSuiteService("PASSSVC", StopOperation); // installed but stopped
 
@@ -260,8 +215,8 @@ TEST_F(ServicePasses, ANewInstallationOverAnEarlierOneKeepsTermsvc) {
     DeleteSuiteServices();
     for (const SuiteService& service : SuiteServices) {
         const bool kept = std::string(service.Name) == "TERMSVC";
-        postern::WaitFor([&] { return (State(service.Name) == 0) != kept; }, 10000);
-        EXPECT_EQ(State(service.Name) != 0, kept) << service.Name;
+        postern::WaitFor([&] { return (ServiceState(service.Name) == 0) != kept; }, 10000);
+        EXPECT_EQ(ServiceState(service.Name) != 0, kept) << service.Name;
     }
 
     InstallAndStartServices(TopDir);
@@ -279,7 +234,7 @@ TEST_F(ServicePasses, ANewInstallationOverAnEarlierOneKeepsTermsvc) {
 }
 
 TEST_F(ServicePasses, SingleOperationsAnswerWhatHappened) {
-    ASSERT_EQ(RunAndWait(Quoted("RELAYSVC.exe") + " -installquiet"), 0);
+    ASSERT_EQ(RunAndWait(Quoted("RELAYSVC.exe") + " -installquiet"), 0u);
     struct Step {
         const char* what;
         int result;
@@ -315,22 +270,22 @@ TEST_F(ServicePasses, SingleOperationsAnswerWhatHappened) {
         EXPECT_EQ(step.operation(), step.result);
         EXPECT_LT(GetTickCount() - start, 5000u) << "a stopped service ends the wait at once";
         if (step.stateAfter == Running)
-            WaitForState("RELAYSVC", Running);
+            WaitForServiceState("RELAYSVC", Running);
         if (step.stateAfter == Absent)
-            postern::WaitFor([] { return State("RELAYSVC") == 0; }, 10000);
-        EXPECT_STREQ(StateName(State("RELAYSVC")), StateName(step.stateAfter));
+            postern::WaitFor([] { return ServiceState("RELAYSVC") == 0; }, 10000);
+        EXPECT_STREQ(StateName(ServiceState("RELAYSVC")), StateName(step.stateAfter));
     }
 }
 
 TEST_F(ServicePasses, AKeyWithoutImagePathIsNotAnInstalledService) {
-    ASSERT_EQ(RunAndWait(Quoted("DIRSVC.exe") + " -installquiet"), 0);
+    ASSERT_EQ(RunAndWait(Quoted("DIRSVC.exe") + " -installquiet"), 0u);
     ASSERT_TRUE(Start("DIRSVC"));
     // A key of the same shape without ImagePath: the test asks by that key.
     const std::string other = std::string(postern::ServicesKey) + "\\PSTNOIMAGE";
     ScratchKey scratch(other);
     ASSERT_TRUE(SetText(other, "DisplayName", "no image"));
     EXPECT_EQ(StopInstalledService(other.c_str(), "DIRSVC"), 0);
-    EXPECT_EQ(State("DIRSVC"), Running) << "no stop request was made";
+    EXPECT_EQ(ServiceState("DIRSVC"), Running) << "no stop request was made";
 }
 
 TEST_F(ServicePasses, AnImagePathLongerThan200BytesStillCounts) {
@@ -339,11 +294,11 @@ TEST_F(ServicePasses, AnImagePathLongerThan200BytesStillCounts) {
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << "error " << GetLastError();
     const std::string program = deep + "\\PLANSVC.exe";
     ASSERT_TRUE(CopyFileA((BuildDir() + "PLANSVC.exe").c_str(), program.c_str(), FALSE));
-    ASSERT_EQ(RunAndWait("\"" + program + "\" -installquiet"), 0);
+    ASSERT_EQ(RunAndWait("\"" + program + "\" -installquiet"), 0u);
     ASSERT_GT(ImagePath("PLANSVC").size(), 200u);
     ASSERT_TRUE(Start("PLANSVC"));
     EXPECT_EQ(StopInstalledService(SuiteServices[PlanSvc].KeyPath, "PLANSVC"), 1);
-    EXPECT_EQ(State("PLANSVC"), Stopped);
+    EXPECT_EQ(ServiceState("PLANSVC"), Stopped);
 }
 
 TEST_F(ServicePasses, ACommandThatDoesNotFit256BytesIsNotRun) {
@@ -384,8 +339,8 @@ TEST_F(ServicePasses, AnInstallCommandThatFailsIsAWarning) {
     ASSERT_TRUE(DeleteFileA((std::string(TopDir) + "\\PLANSVC.exe").c_str()));
     // RELAYSVC is deleted while a handle still holds it open: until that handle
     // goes, its program cannot register it again and ends with status 1.
-    ASSERT_EQ(RunAndWait(Quoted("RELAYSVC.exe") + " -installquiet"), 0);
-    UniqueScHandle held = OpenNamed("RELAYSVC", DELETE | SERVICE_QUERY_STATUS);
+    ASSERT_EQ(RunAndWait(Quoted("RELAYSVC.exe") + " -installquiet"), 0u);
+    UniqueScHandle held = OpenNamedService("RELAYSVC", DELETE | SERVICE_QUERY_STATUS);
     ASSERT_TRUE(held);
     ASSERT_TRUE(DeleteService(held.get())) << "error " << GetLastError();
 
@@ -415,13 +370,13 @@ namespace {
 class SlowService {
   public:
     explicit SlowService(const char* name) : name_(name) {
-        Remove(name_);
+        RemoveNamedService(name_);
         const std::string program = "\"" + postern::ExeFolder() + name + ".exe\" -installquiet";
         registered_ = RunAndWait(program) == 0;
     }
     ~SlowService() {
-        postern::WaitFor([&] { return State(name_) != SERVICE_STOP_PENDING; }, 30000);
-        Remove(name_);
+        postern::WaitFor([&] { return ServiceState(name_) != SERVICE_STOP_PENDING; }, 30000);
+        RemoveNamedService(name_);
     }
     SlowService(const SlowService&) = delete;
     SlowService& operator=(const SlowService&) = delete;
@@ -435,7 +390,7 @@ class SlowService {
 // The process of a running service, opened to be waited on; empty when it has
 // none.
 UniqueKernelHandle ServiceProcess(const char* name) {
-    UniqueScHandle service = OpenNamed(name, SERVICE_QUERY_STATUS);
+    UniqueScHandle service = OpenNamedService(name, SERVICE_QUERY_STATUS);
     SERVICE_STATUS_PROCESS status{};
     DWORD needed = 0;
     if (!service ||
@@ -466,10 +421,10 @@ TEST(StopWait, AStopEndsWithTheServiceAndItsProcessOrGivesUpWithAWarning) {
         ASSERT_TRUE(lingering.Registered());
         ASSERT_TRUE(Start("PSTLINGERSVC"));
         const UniqueKernelHandle process = ServiceProcess("PSTLINGERSVC");
-        UniqueScHandle service = OpenNamed("PSTLINGERSVC", SERVICE_STOP);
+        UniqueScHandle service = OpenNamedService("PSTLINGERSVC", SERVICE_STOP);
         SERVICE_STATUS status{};
         ASSERT_TRUE(process && ControlService(service.get(), SERVICE_CONTROL_STOP, &status));
-        ASSERT_TRUE(WaitForState("PSTLINGERSVC", SERVICE_STOPPED));
+        ASSERT_TRUE(WaitForServiceState("PSTLINGERSVC", SERVICE_STOPPED));
         ASSERT_FALSE(Ended(process.get())) << "stopped, and its process still runs";
         WaitForSingleObject(process.get(), 30000);
     }
@@ -500,7 +455,7 @@ TEST(StopWait, AStopEndsWithTheServiceAndItsProcessOrGivesUpWithAWarning) {
         TracedWarnings warnings;
         EXPECT_EQ(ControlSuiteService(c.service, StopOperation), 1);
         EXPECT_EQ(Ended(process.get()), c.processEnded);
-        EXPECT_STREQ(StateName(State(c.service)), c.stateAfter);
+        EXPECT_STREQ(StateName(ServiceState(c.service)), c.stateAfter);
         const std::vector<std::string> found = warnings.Mentioning(c.service);
         EXPECT_EQ(found.size(), c.warning ? 1u : 0u) << ::testing::PrintToString(found);
         if (c.warning != nullptr && found.size() == 1) {

@@ -3,7 +3,7 @@
 // rules, refused entries logged and the next one taken; with /record, the
 // users an operator (or an answer file) added written as [Users] entries.
 // The wizard runs on an installer thread that starts and ends the frame.
-#include "config/config_test_support.h"
+#include "../config/config_test_support.h"
 #include "wizard_harness.h"
 
 #include "common/suite_registry.h"
@@ -26,13 +26,6 @@ using namespace wizard_test;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class WizardRun : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -46,7 +39,7 @@ class WizardRun : public ::testing::Test {
     }
     void TearDown() override {
         if (HasFailure())
-            std::printf("run log:\n%s", ReadFile(Log()).c_str());
+            std::printf("run log:\n%s", postern::ReadWholeFile(Log()).c_str());
         thread_.reset();
         postern::RemoveTree(folder_);
         FreshDatabase();
@@ -85,7 +78,7 @@ class WizardRun : public ::testing::Test {
     // The log without its time stamps.
     std::vector<std::string> LogLines() const {
         std::vector<std::string> lines;
-        std::istringstream in(ReadFile(Log()));
+        std::istringstream in(postern::ReadWholeFile(Log()));
         std::string line;
         while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r')
@@ -163,7 +156,7 @@ TEST_F(WizardRun, UnattendedAddsTheValidEntriesAndLogsTheRefusedOnes) {
     EXPECT_TRUE(Logged("installer dialog \"Enter the password\": OK (6 characters)"));
     EXPECT_EQ(LogLines().back(), "end: completed");
     // The record keeps the users that were added, for a replay.
-    const std::string record = ReadFile(Record());
+    const std::string record = postern::ReadWholeFile(Record());
     EXPECT_NE(record.find("[Users]\r\nmail.admin=Mail Admin,secret\r\ncarol=Carol Example,carol "
                           "pw\r\n"),
               std::string::npos)
@@ -187,7 +180,8 @@ TEST_F(WizardRun, AUserTheLibraryDoesNotAddIsRefusedWithAWarning) {
                   "unattended: [Users] line 3: mail.admin refused: " + text("mail.admin"),
                   "unattended: [Users] line 4: carol refused: " + text("carol")}));
     for (const char* userId : {"mail.admin", "carol"})
-        EXPECT_TRUE(config_test::LogHasWarning(ReadFile(Log()), "Install Failed: " + text(userId)))
+        EXPECT_TRUE(config_test::LogHasWarning(postern::ReadWholeFile(Log()),
+                                               "Install Failed: " + text(userId)))
             << userId;
     EXPECT_EQ(LinesStarting("installer dialog \"Add a user?\": ").size(), 3u);
     EXPECT_FALSE(
@@ -285,7 +279,7 @@ TEST_F(WizardRun, TheUsersAnOperatorAddsAreRecordedAndReplay) {
     ASSERT_TRUE(thread_->Join());
 
     EXPECT_EQ(StoredUserIds(), (std::vector<std::string>{"alice", "dan", "postmaster"}));
-    const std::string record = ReadFile(Record());
+    const std::string record = postern::ReadWholeFile(Record());
     EXPECT_NE(record.find("\r\n[Users]\r\nalice=Alice Example,alice-pw\r\n"), std::string::npos)
         << record;
     for (const char* absent : {"postmaster", "dan", "bob", "ab="})

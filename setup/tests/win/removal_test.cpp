@@ -1,6 +1,6 @@
 // Emptying the suite's registry tree on a removal.
-#include "config_test_support.h"
-#include "../delivery_windows.h"
+#include "config/config_test_support.h"
+#include "delivery_windows.h"
 
 #include "common/suite_registry.h"
 #include "setup/removal.h"

@@ -2,7 +2,7 @@
 // shown from the installer's resources on the installer's thread, the rules
 // and messages of the user id, the duplicate check, the question counter,
 // and the users it adds to the user database (usrvault.dll beside the test).
-#include "config/config_test_support.h"
+#include "../config/config_test_support.h"
 #include "wizard_harness.h"
 
 #include "common/suite_registry.h"

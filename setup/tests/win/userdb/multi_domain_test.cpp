@@ -2,7 +2,7 @@
 // warning on the installer's thread, driven by the test or answered by the
 // toolkit in unattended runs, and what the conversion leaves in the registry
 // and in the user database (usrvault.dll beside the test).
-#include "config/config_test_support.h"
+#include "../config/config_test_support.h"
 #include "wizard_harness.h"
 
 #include "common/bounded_format.h"
@@ -20,7 +20,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -152,9 +151,7 @@ class Conversion : public ::testing::Test {
             Session.FrameMarker = 0;
         });
         EXPECT_TRUE(thread_->Join(30000)) << answer;
-        std::ostringstream read;
-        read << std::ifstream(base_ + ".log", std::ios::binary).rdbuf();
-        return read.str();
+        return postern::ReadWholeFile(base_ + ".log");
     }
     // ConvertUserDatabase in an unattended frame, with the dialogs of
     // `instance`; its run log is kept in log_.
