@@ -7,20 +7,20 @@
 namespace postern {
 
 // The suite's root key and its Global key (TopDir, HostName and the others).
-inline constexpr char SuiteRootKey[] = "SOFTWARE\\Corvane\\Postern";
-inline constexpr char SuiteGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
+inline constexpr char kSuiteRootKey[] = "SOFTWARE\\Corvane\\Postern";
+inline constexpr char kSuiteGlobalKey[] = "SOFTWARE\\Corvane\\Postern\\Global";
 // The user-database library's virtual domains, with their users and aliases.
-inline constexpr char SuiteDomainsKey[] = "SOFTWARE\\Corvane\\Postern\\Domains";
+inline constexpr char kSuiteDomainsKey[] = "SOFTWARE\\Corvane\\Postern\\Domains";
 // The aliases of an earlier release's single-domain user database, one value
 // per alias; converted into the first virtual domain by the installer.
-inline constexpr char SuiteOldAliasesKey[] = "SOFTWARE\\Corvane\\Postern\\_aliases";
+inline constexpr char kSuiteOldAliasesKey[] = "SOFTWARE\\Corvane\\Postern\\_aliases";
 // The parent of every service's key: a service's key is this, a backslash and
 // the service's name.
-inline constexpr char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
+inline constexpr char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
 // The TCP/IP configuration of Windows NT: the host name and domain, and the
 // devices TCP/IP is bound to.
-inline constexpr char TcpipParametersKey[] =
+inline constexpr char kTcpipParametersKey[] =
     "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-inline constexpr char TcpipLinkageKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Linkage";
+inline constexpr char kTcpipLinkageKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Linkage";
 
 } // namespace postern

@@ -28,7 +28,7 @@ void RemoveTree(const std::string& folder);
 // ---- Processes
 
 // The exit status of a run that did not start or did not end in time.
-constexpr DWORD NoExitStatus = 0xFFFFFFFF;
+constexpr DWORD kNoExitStatus = 0xFFFFFFFF;
 
 struct ProcessOptions {
     std::string currentDir = {}; // empty: the test program's own
@@ -38,7 +38,7 @@ struct ProcessOptions {
 };
 
 struct ProcessResult {
-    DWORD exitStatus = NoExitStatus;
+    DWORD exitStatus = kNoExitStatus;
     DWORD startError = 0; // CreateProcessA's error when the program did not start
     bool timedOut = false;
     std::string output;

@@ -24,7 +24,7 @@ static_assert(kTopDirQueryBytes < sizeof TopDir);
 
 void ReadConfiguration() {
     postern::UniqueHkey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_READ, key.put()) !=
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, 0, KEY_READ, key.put()) !=
         ERROR_SUCCESS) {
         postern::CopyText(TopDir, kDefaultTopDir);
         return;

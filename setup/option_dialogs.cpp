@@ -12,17 +12,17 @@
 
 namespace {
 
-constexpr UINT WelcomeDialog = 100;
-constexpr UINT QuitDialog = 200;
-constexpr UINT DestinationDialog = 300;
-constexpr UINT SetupTypeDialog = 800;
-constexpr UINT UserDatabaseDialog = 801;
-constexpr UINT BadDirectoryDialog = 6400;
-constexpr UINT HostNameDialog = 7801;
+constexpr UINT kWelcomeDialog = 100;
+constexpr UINT kQuitDialog = 200;
+constexpr UINT kDestinationDialog = 300;
+constexpr UINT kSetupTypeDialog = 800;
+constexpr UINT kUserDatabaseDialog = 801;
+constexpr UINT kBadDirectoryDialog = 6400;
+constexpr UINT kHostNameDialog = 7801;
 
 // The symbols' read limit: a value must be shorter than this.
-constexpr UINT ValueLimit = 255;
-constexpr UINT ChoiceLimit = 15;
+constexpr UINT kValueLimit = 255;
+constexpr UINT kChoiceLimit = 15;
 
 using EventWord = std::array<char, 16>;
 
@@ -30,15 +30,15 @@ using EventWord = std::array<char, 16>;
 // returns the classified event.
 DialogEvent Show(UINT number, const char* procedure) {
     EventWord event{};
-    RunDialog(DialogLibraryName, number, procedure, HelpDialogNumber, HelpDlgProc, event,
-              EventLimit);
+    RunDialog(DialogLibraryName, number, procedure, kHelpDialogNumber, HelpDlgProc, event,
+              kEventLimit);
     return ClassifyDialogEvent(event.data());
 }
 
 // A dialog with no help.
 DialogEvent ShowWithoutHelp(UINT number, const char* procedure) {
     EventWord event{};
-    RunDialog(DialogLibraryName, number, procedure, 0, nullptr, event, EventLimit);
+    RunDialog(DialogLibraryName, number, procedure, 0, nullptr, event, kEventLimit);
     return ClassifyDialogEvent(event.data());
 }
 
@@ -50,7 +50,7 @@ void Close() {
 // The first character of ButtonChecked.
 char CheckedButton() {
     std::array<char, 16> checked{};
-    GetSymbol("ButtonChecked", checked, ChoiceLimit);
+    GetSymbol("ButtonChecked", checked, kChoiceLimit);
     return checked[0];
 }
 
@@ -66,7 +66,7 @@ void OfferDirectory(const char* directory) {
 // The destination's checks, in order; true when it is accepted into DestDir.
 bool DestinationAccepted() {
     std::array<char, 256> text{};
-    GetSymbol("EditTextOut", text, ValueLimit);
+    GetSymbol("EditTextOut", text, kValueLimit);
     if (text[0] == '\0' || !IsValidDirectory(text.data()) || !TopDirFits(text.data())) {
         ShowBadDirectory();
         return false;
@@ -138,7 +138,7 @@ void ShowUntilContinued(UINT number, const char* procedure, Prepare prepare, Tak
 } // namespace
 
 void ShowWelcome() {
-    ShowUntilContinued(WelcomeDialog, InfoDlgProc, NothingToPrepare, [] {});
+    ShowUntilContinued(kWelcomeDialog, InfoDlgProc, NothingToPrepare, [] {});
 }
 
 void AskSetupMode() {
@@ -151,7 +151,7 @@ void AskSetupMode() {
             AddSymbolItem("OptionsGreyed", "3");
         }
     };
-    ShowUntilContinued(SetupTypeDialog, RadioDlgProc, presetType,
+    ShowUntilContinued(kSetupTypeDialog, RadioDlgProc, presetType,
                        [] { Session.SetupMode = CheckedButton() - '0'; });
 }
 
@@ -161,7 +161,7 @@ bool AskUserDatabase() {
         const char preset[2] = {static_cast<char>('1' + Session.UserDbOption), '\0'};
         SetSymbol("RadioDefault", preset);
     };
-    return AskUntilAnswered(UserDatabaseDialog, RadioDlgProc, presetChoice, [] {
+    return AskUntilAnswered(kUserDatabaseDialog, RadioDlgProc, presetChoice, [] {
         // Option 1 is the Windows NT user database (0), option 2 the suite's
         // own (1); any other answer keeps the current choice.
         const char checked = CheckedButton();
@@ -174,20 +174,20 @@ bool AskUserDatabase() {
 bool AskHostName() {
     SetSymbol("EditTextIn", Session.HostName.data());
     SetSymbol("EditFocus", "END");
-    return AskUntilAnswered(HostNameDialog, EditDlgProc, NothingToPrepare, [] {
-        GetSymbol("EditTextOut", Session.HostName, ValueLimit);
+    return AskUntilAnswered(kHostNameDialog, EditDlgProc, NothingToPrepare, [] {
+        GetSymbol("EditTextOut", Session.HostName, kValueLimit);
         return true;
     });
 }
 
 bool AskDestination() {
     OfferDirectory(Session.DestDir.data());
-    return AskUntilAnswered(DestinationDialog, EditDlgProc, NothingToPrepare, DestinationAccepted);
+    return AskUntilAnswered(kDestinationDialog, EditDlgProc, NothingToPrepare, DestinationAccepted);
 }
 
 void ShowBadDirectory() {
     for (;;) {
-        switch (ShowWithoutHelp(BadDirectoryDialog, Info0DlgProc)) {
+        switch (ShowWithoutHelp(kBadDirectoryDialog, Info0DlgProc)) {
         case DialogEvent::Continue:
         case DialogEvent::Cancel:
             Close();
@@ -204,7 +204,7 @@ void ShowBadDirectory() {
 
 void ConfirmQuit() {
     for (;;) {
-        switch (Show(QuitDialog, QuitDlgProc)) {
+        switch (Show(kQuitDialog, QuitDlgProc)) {
         case DialogEvent::Continue:
         case DialogEvent::Cancel:
             Close();
@@ -223,9 +223,9 @@ void ConfirmQuit() {
 void RunOptionDialogs() {
     for (;;) {
         AskSetupMode();
-        if (Session.SetupMode == SetupModeNew && Session.Nt351OrLater && !AskUserDatabase())
+        if (Session.SetupMode == kSetupModeNew && Session.Nt351OrLater && !AskUserDatabase())
             continue;
-        if (Session.SetupMode == SetupModeRemove)
+        if (Session.SetupMode == kSetupModeRemove)
             return;
         if (!AskHostName() || !AskDestination())
             continue;

@@ -18,13 +18,13 @@
 namespace {
 
 // The delivery program's window classes, matched whole and case-sensitively.
-constexpr std::array<std::string_view, 2> DeliveryWindowClasses = {"RELAYWND", "RELAYOUT"};
-constexpr int ClassNameLimit = 127;
+constexpr std::array<std::string_view, 2> kDeliveryWindowClasses = {"RELAYWND", "RELAYOUT"};
+constexpr int kClassNameLimit = 127;
 // How long a delivery window is given to handle WM_CLOSE.
-constexpr UINT DeliveryWindowAnswerMs = 30000;
-constexpr UINT SystemDirectoryLimit = 240;
+constexpr UINT kDeliveryWindowAnswerMs = 30000;
+constexpr UINT kSystemDirectoryLimit = 240;
 // Subkey names are read into 256 bytes: the longest name the registry allows.
-constexpr DWORD SubkeyNameSize = 256;
+constexpr DWORD kSubkeyNameSize = 256;
 
 // Sends WM_CLOSE and waits up to 30 s for the window to handle it; a window
 // whose thread is already hung is given up at once. One that does not answer
@@ -33,7 +33,7 @@ void CloseDeliveryWindow(HWND window, std::string_view className) {
     DWORD_PTR answer = 0;
     const DWORD start = GetTickCount();
     SetLastError(ERROR_SUCCESS);
-    if (SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, DeliveryWindowAnswerMs,
+    if (SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kDeliveryWindowAnswerMs,
                             &answer) != 0)
         return;
     const DWORD error = GetLastError();
@@ -42,22 +42,22 @@ void CloseDeliveryWindow(HWND window, std::string_view className) {
         return;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    const char* why = error != ERROR_TIMEOUT             ? "the message could not be sent"
-                      : waited >= DeliveryWindowAnswerMs ? "timed out"
-                                                         : "its program is hung";
+    const char* why = error != ERROR_TIMEOUT              ? "the message could not be sent"
+                      : waited >= kDeliveryWindowAnswerMs ? "timed out"
+                                                          : "its program is hung";
     SetupWarning("the delivery program's window %.*s (handle %p, process %lu) did not answer "
                  "WM_CLOSE within %u s: %s (error %lu); going on without it",
                  static_cast<int>(className.size()), className.data(), static_cast<void*>(window),
-                 processId, DeliveryWindowAnswerMs / 1000, why, error);
+                 processId, kDeliveryWindowAnswerMs / 1000, why, error);
 }
 
 BOOL CALLBACK CloseIfDeliveryWindow(HWND window, LPARAM) {
-    std::array<char, ClassNameLimit + 1> className{};
-    const int length = GetClassNameA(window, className.data(), ClassNameLimit + 1);
+    std::array<char, kClassNameLimit + 1> className{};
+    const int length = GetClassNameA(window, className.data(), kClassNameLimit + 1);
     if (length <= 0)
         return TRUE;
     const std::string_view name(className.data(), static_cast<std::size_t>(length));
-    for (const std::string_view deliveryClass : DeliveryWindowClasses) {
+    for (const std::string_view deliveryClass : kDeliveryWindowClasses) {
         if (name == deliveryClass) {
             CloseDeliveryWindow(window, name);
             break;
@@ -77,8 +77,8 @@ bool EmptyKey(HKEY parent) {
     bool emptied = true;
     DWORD index = 0; // subkeys before this one failed and stay
     for (;;) {
-        std::array<char, SubkeyNameSize> name{};
-        if (RegEnumKeyA(parent, index, name.data(), SubkeyNameSize) != ERROR_SUCCESS)
+        std::array<char, kSubkeyNameSize> name{};
+        if (RegEnumKeyA(parent, index, name.data(), kSubkeyNameSize) != ERROR_SUCCESS)
             break;
         if (RegDeleteKeyA(parent, name.data()) == ERROR_SUCCESS)
             continue;
@@ -94,14 +94,14 @@ bool EmptyKey(HKEY parent) {
 }
 
 void RemoveControlPanelApplet() {
-    std::array<char, SystemDirectoryLimit> systemDirectory{};
-    const UINT length = GetSystemDirectoryA(systemDirectory.data(), SystemDirectoryLimit);
-    if (length == 0 || length >= SystemDirectoryLimit)
+    std::array<char, kSystemDirectoryLimit> systemDirectory{};
+    const UINT length = GetSystemDirectoryA(systemDirectory.data(), kSystemDirectoryLimit);
+    if (length == 0 || length >= kSystemDirectoryLimit)
         return;
     std::array<char, MAX_PATH> applet{};
     if (!postern::FormatText(applet, "%s\\%s", systemDirectory.data(), "postern.cpl"))
         return;
-    RemoveFile(applet.data(), RemoveOption);
+    RemoveFile(applet.data(), kRemoveOption);
 }
 
 void TellLibraryOfRemoval() {
@@ -119,7 +119,7 @@ void CloseDeliveryWindows() {
 void ShutDownSuite() {
     CloseDeliveryWindows();
     StopSuiteServices();
-    if (Session.SetupMode == SetupModeNew || Session.SetupMode == SetupModeRemove)
+    if (Session.SetupMode == kSetupModeNew || Session.SetupMode == kSetupModeRemove)
         DeleteSuiteServices();
 }
 
@@ -133,10 +133,10 @@ int DeleteRegistryTree(const char* keyPath) {
 void RemoveInstallation() {
     RemoveControlPanelApplet();
     TellLibraryOfRemoval();
-    if (!DeleteRegistryTree(postern::SuiteRootKey)) {
+    if (!DeleteRegistryTree(postern::kSuiteRootKey)) {
         std::array<char, 160> text{};
         postern::FormatText(text, "Failed to delete registry entries!\nManually remove\n%s",
-                            postern::SuiteRootKey);
+                            postern::kSuiteRootKey);
         ShowFailureBox(nullptr, text.data(), "De-Install Failed");
     }
     std::array<char, 256> text{};

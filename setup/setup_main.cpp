@@ -38,7 +38,7 @@ using LinkedFunction = void (*)();
     reinterpret_cast<LinkedFunction>(&UvMarkInstallation),
 };
 
-constexpr DWORD VersionInfoSize = 148;
+constexpr DWORD kVersionInfoSize = 148;
 constexpr const char* SetupCaption = "Postern Setup";
 
 // Reads the system version into the session. False when the system is not
@@ -46,7 +46,7 @@ constexpr const char* SetupCaption = "Postern Setup";
 // version could not be read (then taken as 3.50).
 bool CheckSystemVersion() {
     OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = VersionInfoSize;
+    version.dwOSVersionInfoSize = kVersionInfoSize;
     if (!GetVersionExA(&version)) {
         MessageBoxA(nullptr, "Failed to get OS version. Assuming 3.5 or earlier.", SetupCaption,
                     MB_ICONSTOP | MB_OK);
@@ -83,7 +83,7 @@ void PrepareRun() {
 // refused earlier in the run is no installed folder, so DestDir is set back
 // from the registered TopDir instead.
 void SettleDirectories() {
-    if (Session.SetupMode == SetupModeRemove) {
+    if (Session.SetupMode == kSetupModeRemove) {
         postern::FormatText(Session.DestDir, "%s\\", Session.TopDir.data());
     } else {
         postern::CopyText(Session.TopDir, Session.DestDir.data());

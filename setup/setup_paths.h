@@ -11,5 +11,5 @@ inline const char* CharStep(const char* at) {
 }
 
 inline bool TopDirFits(const char* destination) {
-    return TopDirFits(destination, MaxTopDirLength, CharStep);
+    return TopDirFits(destination, kMaxTopDirLength, CharStep);
 }

@@ -8,13 +8,13 @@
 #include <array>
 
 // SetupMode values.
-constexpr int SetupModeNew = 1;
-constexpr int SetupModeUpdate = 2;
-constexpr int SetupModeRemove = 3;
+constexpr int kSetupModeNew = 1;
+constexpr int kSetupModeUpdate = 2;
+constexpr int kSetupModeRemove = 3;
 
 // The longest top directory the suite's registry readers take back (they read
 // TopDir into 79 bytes); longer destinations are refused.
-constexpr int MaxTopDirLength = 78;
+constexpr int kMaxTopDirLength = 78;
 
 // The registry library gate: ADVAPI32.DLL loaded by name with the six registry
 // functions the installer relies on.

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr UINT FatalStopDialog = 400;
+constexpr UINT kFatalStopDialog = 400;
 
 // Returns the toolkit result after stopping the run when it is zero.
 template <typename Result> Result Checked(Result result) {
@@ -113,8 +113,8 @@ void FatalStop() {
         std::array<char, 16> event{};
         DialogEvent outcome;
         do {
-            RunDialog(DialogLibraryName, FatalStopDialog, Info0DlgProc, 0, nullptr, event,
-                      EventLimit);
+            RunDialog(DialogLibraryName, kFatalStopDialog, Info0DlgProc, 0, nullptr, event,
+                      kEventLimit);
             outcome = ClassifyDialogEvent(event.data());
         } while (outcome != DialogEvent::Continue && outcome != DialogEvent::Cancel);
         CloseDialogs(1);

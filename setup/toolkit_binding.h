@@ -16,16 +16,16 @@ inline constexpr const char* Info0DlgProc = "FInfo0DlgProc";
 inline constexpr const char* RadioDlgProc = "FRadioDlgProc";
 inline constexpr const char* HelpDlgProc = "FHelpDlgProc";
 inline constexpr const char* ModelessDlgProc = "FModelessDlgProc";
-constexpr UINT HelpDialogNumber = 900;
+constexpr UINT kHelpDialogNumber = 900;
 
 // Limits of the dialog-event reads: 15 for option dialogs, 16 in the work step.
-constexpr UINT EventLimit = 15;
-constexpr UINT WorkEventLimit = 16;
+constexpr UINT kEventLimit = 15;
+constexpr UINT kWorkEventLimit = 16;
 
 // Toolkit option values the installer passes.
-constexpr int GroupOption = 1;
-constexpr int ItemOption = 1024;
-constexpr int RemoveOption = 256;
+constexpr int kGroupOption = 1;
+constexpr int kItemOption = 1024;
+constexpr int kRemoveOption = 256;
 
 // Starts the frame with the program's command line: positive when the frame
 // is up, 0 when it is not (the toolkit is already ended), -1 when the run must

@@ -18,18 +18,18 @@
 
 namespace {
 
-constexpr UINT CompletionDialog = 700;
-constexpr UINT NewInstallWorkDialog = 5006;
-constexpr UINT UpdateWorkDialog = 5007;
-constexpr UINT ConfigureWorkDialog = 5005;
+constexpr UINT kCompletionDialog = 700;
+constexpr UINT kNewInstallWorkDialog = 5006;
+constexpr UINT kUpdateWorkDialog = 5007;
+constexpr UINT kConfigureWorkDialog = 5005;
 
-constexpr std::array<UINT, 4> Billboards = {5001, 5002, 5003, 5005};
-constexpr LONG BillboardTicks = 5;
-constexpr int GaugeX = 200;
-constexpr int GaugeY = 130;
+constexpr std::array<UINT, 4> kBillboards = {5001, 5002, 5003, 5005};
+constexpr LONG kBillboardTicks = 5;
+constexpr int kGaugeX = 200;
+constexpr int kGaugeY = 130;
 
 constexpr const char* ProgramGroup = "Postern";
-constexpr int ShowGroupCommand = 1;
+constexpr int kShowGroupCommand = 1;
 
 struct ProgramItem {
     const char* caption;
@@ -37,7 +37,7 @@ struct ProgramItem {
     bool onlyWhenPresent; // left out when the current directory lacks the file
 };
 
-constexpr std::array<ProgramItem, 9> ProgramItems = {{
+constexpr std::array<ProgramItem, 9> kProgramItems = {{
     {"Postern Client", "postern.exe", false},
     {"Postern User Manager", "usermgr.exe", false},
     {"Postern Monitor", "pstview.exe", false},
@@ -51,21 +51,21 @@ constexpr std::array<ProgramItem, 9> ProgramItems = {{
 
 // Shows a modeless work dialog of the dialog library; it stays up.
 void ShowWorkDialog(UINT number) {
-    std::array<char, WorkEventLimit + 1> event{};
-    RunDialog(DialogLibraryName, number, ModelessDlgProc, 0, nullptr, event, WorkEventLimit);
+    std::array<char, kWorkEventLimit + 1> event{};
+    RunDialog(DialogLibraryName, number, ModelessDlgProc, 0, nullptr, event, kWorkEventLimit);
 }
 
 // The group "Postern" with its items; DestDir ends in a backslash, so each
 // command line has exactly one between directory and file.
 void CreateSuiteGroup() {
-    CreateProgramGroup(ProgramGroup, "", GroupOption);
-    ShowProgramGroup(ProgramGroup, ShowGroupCommand, GroupOption);
-    for (const ProgramItem& item : ProgramItems) {
+    CreateProgramGroup(ProgramGroup, "", kGroupOption);
+    ShowProgramGroup(ProgramGroup, kShowGroupCommand, kGroupOption);
+    for (const ProgramItem& item : kProgramItems) {
         if (item.onlyWhenPresent && !FileExists(item.file))
             continue;
         std::array<char, 2 * MAX_PATH> commandLine{};
         if (postern::FormatText(commandLine, "%s%s", Session.DestDir.data(), item.file))
-            CreateProgramItem(ProgramGroup, item.caption, commandLine.data(), ItemOption);
+            CreateProgramItem(ProgramGroup, item.caption, commandLine.data(), kItemOption);
     }
 }
 
@@ -78,10 +78,10 @@ void TellLibraryOfInstallation() {
 // Copy, configuration, group, HOSTS: a new installation or an update.
 void InstallSuite() {
     CopyFilesInCopyList();
-    ShowWorkDialog(ConfigureWorkDialog);
+    ShowWorkDialog(kConfigureWorkDialog);
     const HCURSOR previous = ShowWaitCursor();
     WriteServerConfiguration(Session.TopDir.data(), Session.UsersDir.data(),
-                             Session.HostName.data(), Session.SetupMode == SetupModeNew ? 1 : 0);
+                             Session.HostName.data(), Session.SetupMode == kSetupModeNew ? 1 : 0);
     CreateSuiteGroup();
     AddHostsEntry(Session.HostName.data(), Session.AddressList.data());
     RestoreCursor(previous);
@@ -93,7 +93,7 @@ void InstallSuite() {
 // starts the services it stopped again, so the mail server is not left down;
 // a new installation has already deleted them.
 void LeaveSuiteUninstalled() {
-    if (Session.SetupMode != SetupModeNew) {
+    if (Session.SetupMode != kSetupModeNew) {
         RestartServicesAsTheyWere();
         SetupWarning("update not done: the conversion was declined");
         return;
@@ -111,17 +111,17 @@ void PrepareCopy() {
     const char* destination = Session.DestDir.data();
     AddSectionToCopyList("Files", source, destination);
     AddSectionToCopyList(Session.Nt351OrLater ? "F351" : "F35", source, destination);
-    for (const UINT billboard : Billboards)
-        AddBillboard(DialogLibraryName, billboard, ModelessDlgProc, BillboardTicks);
-    PlaceGauge(GaugeX, GaugeY);
+    for (const UINT billboard : kBillboards)
+        AddBillboard(DialogLibraryName, billboard, ModelessDlgProc, kBillboardTicks);
+    PlaceGauge(kGaugeX, kGaugeY);
     RestoreCursor(previous);
 }
 
 void RunWorkStep() {
-    ShowWorkDialog(Session.SetupMode == SetupModeNew ? NewInstallWorkDialog : UpdateWorkDialog);
+    ShowWorkDialog(Session.SetupMode == kSetupModeNew ? kNewInstallWorkDialog : kUpdateWorkDialog);
     ShutDownSuite();
     CloseDialogs(1);
-    if (Session.SetupMode == SetupModeRemove) {
+    if (Session.SetupMode == kSetupModeRemove) {
         RemoveInstallation();
         return;
     }
@@ -135,8 +135,8 @@ void RunWorkStep() {
 void ShowCompletion() {
     std::array<char, 16> event{};
     do {
-        RunDialog(DialogLibraryName, CompletionDialog, InfoDlgProc, HelpDialogNumber, HelpDlgProc,
-                  event, EventLimit);
+        RunDialog(DialogLibraryName, kCompletionDialog, InfoDlgProc, kHelpDialogNumber, HelpDlgProc,
+                  event, kEventLimit);
     } while (ClassifyDialogEvent(event.data()) != DialogEvent::Continue);
     CloseDialogs(1);
 }

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr std::string_view DevicePrefix = "\\Device";
-constexpr std::string_view UnassignedAddress = "0.0.0.0";
+constexpr std::string_view kDevicePrefix = "\\Device";
+constexpr std::string_view kUnassignedAddress = "0.0.0.0";
 
 } // namespace
 
@@ -29,12 +29,12 @@ bool AdapterKeyPath(std::span<char> out, std::string_view device) {
     if (out.empty())
         return false;
     out[0] = '\0';
-    if (device.substr(0, DevicePrefix.size()) != DevicePrefix)
+    if (device.substr(0, kDevicePrefix.size()) != kDevicePrefix)
         return false;
-    const std::string_view name = device.substr(DevicePrefix.size());
+    const std::string_view name = device.substr(kDevicePrefix.size());
     if (name.find('\0') != std::string_view::npos)
         return false;
-    if (!postern::FormatText(out, "%s%.*s\\Parameters\\TCPIP", postern::ServicesKey,
+    if (!postern::FormatText(out, "%s%.*s\\Parameters\\TCPIP", postern::kServicesKey,
                              static_cast<int>(name.size()), name.data())) {
         out[0] = '\0';
         return false;
@@ -44,7 +44,7 @@ bool AdapterKeyPath(std::span<char> out, std::string_view device) {
 
 std::size_t AdapterValueRoom(const char* list) {
     const std::size_t length = std::strlen(list);
-    return length < AddressListLimit ? AddressListLimit - length : 0;
+    return length < kAddressListLimit ? kAddressListLimit - length : 0;
 }
 
 AdapterJoin AppendAdapterAddresses(std::span<char> list, std::span<const char> value) {
@@ -52,7 +52,7 @@ AdapterJoin AppendAdapterAddresses(std::span<char> list, std::span<const char> v
     const std::string_view first = NextMultiText(value, offset);
     if (first.empty())
         return AdapterJoin::NoAddress;
-    if (first == UnassignedAddress)
+    if (first == kUnassignedAddress)
         return AdapterJoin::Unassigned;
 
     const std::size_t used = postern::BoundedLength(list);
@@ -61,7 +61,7 @@ AdapterJoin AppendAdapterAddresses(std::span<char> list, std::span<const char> v
     for (std::string_view address = NextMultiText(value, offset); !address.empty();
          address = NextMultiText(value, offset))
         length += (length > 0 ? 1 : 0) + address.size();
-    if (used >= list.size() || length > AddressListLimit || length >= list.size())
+    if (used >= list.size() || length > kAddressListLimit || length >= list.size())
         return AdapterJoin::TooLong;
 
     std::size_t at = used;

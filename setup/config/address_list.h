@@ -8,10 +8,10 @@
 #include <string_view>
 
 // The address list buffer (AddressList of the session) and its longest text.
-constexpr std::size_t AddressListSize = 256;
-constexpr std::size_t AddressListLimit = 254;
+constexpr std::size_t kAddressListSize = 256;
+constexpr std::size_t kAddressListLimit = 254;
 // The bound-devices value (Bind) is read with a buffer of this many bytes.
-constexpr std::size_t BindValueSize = 256;
+constexpr std::size_t kBindValueSize = 256;
 
 // The text of a multi-string that starts at `offset` of `data`, and moves
 // `offset` past it. The walk never reads past `data`: a text without its NUL

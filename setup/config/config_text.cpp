@@ -22,13 +22,13 @@ std::size_t SectionKeyPath(const char* section, std::span<char> path) {
         return 0;
     bool fits = false;
     if (SameName(section, "_smtp"))
-        fits = postern::FormatText(path, "%s\\Parameters", SuiteServices[RelaySvc].KeyPath);
+        fits = postern::FormatText(path, "%s\\Parameters", kSuiteServices[RelaySvc].KeyPath);
     else if (SameName(section, "_pop"))
-        fits = postern::FormatText(path, "%s\\Parameters", SuiteServices[DropSvc].KeyPath);
+        fits = postern::FormatText(path, "%s\\Parameters", kSuiteServices[DropSvc].KeyPath);
     else if (SameName(section, "_global"))
-        fits = postern::CopyText(path, postern::SuiteGlobalKey);
+        fits = postern::CopyText(path, postern::kSuiteGlobalKey);
     else
-        fits = postern::FormatText(path, "%s\\%s", postern::SuiteRootKey, section);
+        fits = postern::FormatText(path, "%s\\%s", postern::kSuiteRootKey, section);
     if (!fits) {
         path[0] = '\0';
         return 0;

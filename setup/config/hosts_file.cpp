@@ -16,16 +16,16 @@
 
 namespace {
 
-constexpr char FallbackWindowsDir[] = "C:\\WINNT";
-constexpr char HostsBelowWindows[] = "\\system32\\drivers\\etc\\HOSTS";
-constexpr DWORD ReadChunkSize = 16 * 1024;
+constexpr char kFallbackWindowsDir[] = "C:\\WINNT";
+constexpr char kHostsBelowWindows[] = "\\system32\\drivers\\etc\\HOSTS";
+constexpr DWORD kReadChunkSize = 16 * 1024;
 
 // Feeds the whole file to the scanner; false on a read error.
 bool ScanFile(HANDLE file, HostsScanner& scanner) {
-    std::array<char, ReadChunkSize> chunk;
+    std::array<char, kReadChunkSize> chunk;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file, chunk.data(), ReadChunkSize, &got, nullptr))
+        if (!ReadFile(file, chunk.data(), kReadChunkSize, &got, nullptr))
             return false;
         if (got == 0)
             return true;
@@ -45,7 +45,7 @@ bool AppendBytes(HANDLE file, const std::string& bytes) {
 // Why no line could be looked for: the operator adds it by hand.
 void WarnHostNotAdded(const char* hostName, const char* addressList) {
     const bool noAddress = addressList == nullptr || FirstAddress(addressList).empty() ||
-                           std::string_view(addressList).size() < MinAddressListLength;
+                           std::string_view(addressList).size() < kMinAddressListLength;
     SetupWarning("HOSTS: no line for \"%.255s\" is added: %s", hostName != nullptr ? hostName : "",
                  noAddress ? "no IPv4 address of this machine is known"
                            : "the host name is not usable there");
@@ -74,8 +74,8 @@ bool HostsFilePath(std::span<char> path) {
     std::array<char, 256> windows{};
     const UINT length = GetWindowsDirectoryA(windows.data(), static_cast<UINT>(windows.size()));
     if (length == 0 || length >= windows.size())
-        postern::CopyText(windows, FallbackWindowsDir);
-    return postern::FormatText(path, "%s%s", windows.data(), HostsBelowWindows);
+        postern::CopyText(windows, kFallbackWindowsDir);
+    return postern::FormatText(path, "%s%s", windows.data(), kHostsBelowWindows);
 }
 
 int AddHostsEntry(const char* hostName, const char* addressList) {

@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr std::string_view LoopbackAddress = "127.0.0.1";
-constexpr std::string_view LocalhostName = "localhost";
-constexpr std::string_view LineEnd = "\r\n";
+constexpr std::string_view kLoopbackAddress = "127.0.0.1";
+constexpr std::string_view kLocalhostName = "localhost";
+constexpr std::string_view kLineEnd = "\r\n";
 
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -23,9 +23,9 @@ void TestPending(HostsScanner& scanner) {
     // An empty host name would be "found" in every line; it is never searched for.
     if (!scan.hostFound && !scanner.host.empty() && line.find(scanner.host) != std::string::npos)
         scan.hostFound = true;
-    if (!scan.loopbackFound && line.find(LoopbackAddress) != std::string::npos)
+    if (!scan.loopbackFound && line.find(kLoopbackAddress) != std::string::npos)
         scan.loopbackFound = true;
-    if (!scan.localhostFound && line.find(LocalhostName) != std::string::npos)
+    if (!scan.localhostFound && line.find(kLocalhostName) != std::string::npos)
         scan.localhostFound = true;
 }
 
@@ -48,7 +48,7 @@ bool HostsEntryUsable(const char* hostName, const char* addressList) {
         return false;
     const std::string_view host = hostName;
     const std::string_view list = addressList;
-    return host.size() >= MinHostNameLength && list.size() >= MinAddressListLength &&
+    return host.size() >= kMinHostNameLength && list.size() >= kMinAddressListLength &&
            !FirstAddress(list).empty() && !HasLineBreak(host) && !HasLineBreak(FirstAddress(list));
 }
 
@@ -58,7 +58,7 @@ void StartHostsScan(HostsScanner& scanner, const char* hostName) {
         c = postern::LowerAZ(c);
     scanner.pending.clear();
     // A name can still begin in the last (longest name - 1) bytes of a line.
-    scanner.keep = std::max({scanner.host.size(), LoopbackAddress.size(), LocalhostName.size()});
+    scanner.keep = std::max({scanner.host.size(), kLoopbackAddress.size(), kLocalhostName.size()});
     scanner.keep -= 1;
     scanner.scan = HostsScan{};
 }
@@ -100,16 +100,16 @@ std::string HostsAddition(const HostsScan& scan, const char* hostName,
         lines.append(firstAddress);
         lines.append(" ");
         lines.append(hostName != nullptr ? hostName : "");
-        lines.append(LineEnd);
+        lines.append(kLineEnd);
     }
     if (!scan.loopbackFound && !scan.localhostFound) {
-        lines.append(LoopbackAddress);
+        lines.append(kLoopbackAddress);
         lines.append(" ");
-        lines.append(LocalhostName);
-        lines.append(LineEnd);
+        lines.append(kLocalhostName);
+        lines.append(kLineEnd);
     }
     if (lines.empty() || scan.bytes == 0 || scan.lastByte == '\n')
         return lines;
     // The last line lacks its end: CR LF, or only LF after a final CR.
-    return (scan.lastByte == '\r' ? std::string("\n") : std::string(LineEnd)) + lines;
+    return (scan.lastByte == '\r' ? std::string("\n") : std::string(kLineEnd)) + lines;
 }

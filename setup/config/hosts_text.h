@@ -13,8 +13,8 @@
 void LowerCaseText(std::span<char> text);
 
 // The shortest host name and address list worth an entry.
-constexpr std::size_t MinHostNameLength = 5;
-constexpr std::size_t MinAddressListLength = 7;
+constexpr std::size_t kMinHostNameLength = 5;
+constexpr std::size_t kMinAddressListLength = 7;
 
 // The first address of a list: the text before its first space.
 std::string_view FirstAddress(std::string_view addressList);

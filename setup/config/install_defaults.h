@@ -6,9 +6,9 @@
 #include <span>
 
 // The legacy INI file of early releases and its defaults.
-inline constexpr char LegacyIniName[] = "POSTERN.INI";
-inline constexpr char DefaultTopDir[] = "C:\\POSTERN";
-inline constexpr char DefaultHostName[] = "hostname_not_set";
+inline constexpr char kLegacyIniName[] = "POSTERN.INI";
+inline constexpr char kDefaultTopDir[] = "C:\\POSTERN";
+inline constexpr char kDefaultHostName[] = "hostname_not_set";
 
 // Fills `topDir` and `hostName` (the session's fields), and the session's
 // AddressList and LegacyIniPath. The top directory comes from TopDir of the

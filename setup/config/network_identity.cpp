@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr std::size_t HostNameSize = 256;
+constexpr std::size_t kHostNameSize = 256;
 
 int TextLength(std::span<const char> text) {
     return static_cast<int>(postern::BoundedLength(text));
@@ -32,7 +32,7 @@ void AddAdapter(std::span<char> list, std::string_view device) {
         OpenRegistryKey(HKEY_LOCAL_MACHINE, keyPath.data(), KEY_READ);
     if (!adapter)
         return;
-    std::array<char, AddressListSize> value;
+    std::array<char, kAddressListSize> value;
     const std::size_t room = AdapterValueRoom(list.data());
     if (room == 0)
         return;
@@ -48,9 +48,9 @@ void AddAdapter(std::span<char> list, std::string_view device) {
 } // namespace
 
 int ReadTcpipHostName(std::span<char> destination) {
-    std::array<char, HostNameSize> work{};
+    std::array<char, kHostNameSize> work{};
     const postern::UniqueHkey key =
-        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::TcpipParametersKey, KEY_READ);
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::kTcpipParametersKey, KEY_READ);
     if (!key)
         return TextLength(destination);
     // An empty host name is no host name: ".DOMAIN" would name no host.
@@ -73,11 +73,11 @@ int ReadTcpipHostName(std::span<char> destination) {
 }
 
 int ReadAdapterAddresses(std::span<char> destination) {
-    std::array<char, AddressListSize> list{};
+    std::array<char, kAddressListSize> list{};
     const postern::UniqueHkey linkage =
-        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::TcpipLinkageKey, KEY_READ);
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::kTcpipLinkageKey, KEY_READ);
     if (linkage) {
-        std::array<char, BindValueSize> bind;
+        std::array<char, kBindValueSize> bind;
         const std::span<const char> devices = QueryRegistryMultiText(linkage.get(), "Bind", bind);
         std::size_t offset = 0;
         for (std::string_view device = NextMultiText(devices, offset); !device.empty();

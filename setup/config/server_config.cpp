@@ -22,16 +22,16 @@ namespace {
 
 // Sizes of the buffers a value is queried into to tell whether it is present:
 // a value whose data does not fit counts as absent and is replaced.
-constexpr DWORD InstDateRoom = 39;
-constexpr DWORD DirectoryRoom = 99;
-constexpr DWORD UsersDirRoom = 250;
-constexpr DWORD HostRoom = 245;
-constexpr DWORD LogHostRoom = 99;
-constexpr DWORD UserDatabaseRoom = 250;
+constexpr DWORD kInstDateRoom = 39;
+constexpr DWORD kDirectoryRoom = 99;
+constexpr DWORD kUsersDirRoom = 250;
+constexpr DWORD kHostRoom = 245;
+constexpr DWORD kLogHostRoom = 99;
+constexpr DWORD kUserDatabaseRoom = 250;
 // A UserDatabase value longer than this means another component configured
 // SMTP, and its defaults are left alone.
-constexpr std::size_t UserDatabaseSmtpLimit = 8;
-constexpr int GateHostMinimum = 3;
+constexpr std::size_t kUserDatabaseSmtpLimit = 8;
+constexpr int kGateHostMinimum = 3;
 
 std::array<char, 300> SectionKey{};
 
@@ -45,29 +45,29 @@ void SetDirectoryIfAbsent(HKEY key, const char* name, DWORD room, const char* di
 }
 
 void SetInstDateIfAbsent(HKEY key) {
-    if (ValueFitsIn(key, "InstDate", InstDateRoom))
+    if (ValueFitsIn(key, "InstDate", kInstDateRoom))
         return;
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    std::array<char, InstDateRoom> text{};
+    std::array<char, kInstDateRoom> text{};
     FormatInstDate({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute}, text);
     SetRegistryText(key, "InstDate", text.data());
 }
 
 // True when UserDatabase holds more than 8 characters.
 bool OtherUserDatabaseConfigured(HKEY key) {
-    std::array<char, UserDatabaseRoom> text{};
+    std::array<char, kUserDatabaseRoom> text{};
     return QueryRegistryText(key, "UserDatabase", text) &&
-           std::strlen(text.data()) > UserDatabaseSmtpLimit;
+           std::strlen(text.data()) > kUserDatabaseSmtpLimit;
 }
 
 // GateHost or DefHost from the legacy INI's "_SMTP" section, when it gives 3
 // or more characters and the value is absent.
 void SetSmtpHostIfAbsent(HKEY key, const char* name, const char* iniKey) {
-    std::array<char, HostRoom> text{};
-    const DWORD length = GetPrivateProfileStringA("_SMTP", iniKey, "", text.data(), HostRoom,
+    std::array<char, kHostRoom> text{};
+    const DWORD length = GetPrivateProfileStringA("_SMTP", iniKey, "", text.data(), kHostRoom,
                                                   Session.LegacyIniPath.data());
-    if (length < GateHostMinimum || ValueFitsIn(key, name, HostRoom))
+    if (length < kGateHostMinimum || ValueFitsIn(key, name, kHostRoom))
         return;
     SetRegistryTextWithoutNul(key, name, text.data());
 }
@@ -84,15 +84,15 @@ bool WriteGlobalValues(HKEY global, const char* topDir, const char* usersDir,
         SetRegistryDword(global, "MultiFlag", 1);
     SetInstDateIfAbsent(global);
     postern::FormatText(path, "%s\\cfg", topDir);
-    SetDirectoryIfAbsent(global, "CfgDir", DirectoryRoom, path.data());
+    SetDirectoryIfAbsent(global, "CfgDir", kDirectoryRoom, path.data());
     postern::FormatText(path, "%s\\spool", topDir);
-    SetDirectoryIfAbsent(global, "SpoolDir", DirectoryRoom, path.data());
-    SetDirectoryIfAbsent(global, "UsersDir", UsersDirRoom, usersDir);
+    SetDirectoryIfAbsent(global, "SpoolDir", kDirectoryRoom, path.data());
+    SetDirectoryIfAbsent(global, "UsersDir", kUsersDirRoom, usersDir);
     SetRegistryText(global, "HostName", hostName);
     const bool writeSmtpDefaults = !OtherUserDatabaseConfigured(global);
     SetSmtpHostIfAbsent(global, "GateHost", "GATE");
     SetSmtpHostIfAbsent(global, "DefHost", "DEFHOST");
-    if (!ValueFitsIn(global, "LogHost", LogHostRoom))
+    if (!ValueFitsIn(global, "LogHost", kLogHostRoom))
         SetRegistryTextWithoutNul(global, "LogHost", "127.0.0.1");
     postern::FormatText(path, "%s\\RELAYOUT.exe", topDir);
     SetRegistryText(global, "SendName", path.data());
@@ -108,9 +108,9 @@ void UpdateHostDomain(const char* hostName, bool newInstallation) {
     if (UvReadDomain(&domain, hostName) == 0)
         domain.DomainText[0] = '\0';
     if (Session.UserDbOption == 0)
-        domain.Flags |= DomainFlagNtUserDatabase;
+        domain.Flags |= kDomainFlagNtUserDatabase;
     else if (newInstallation)
-        domain.Flags &= ~DomainFlagNtUserDatabase;
+        domain.Flags &= ~kDomainFlagNtUserDatabase;
     UvWriteDomain(&domain);
 }
 
@@ -185,10 +185,10 @@ int WriteServerConfiguration(const char* topDir, const char* usersDir, const cha
 
     bool writeSmtpDefaults = true;
     LONG status = ERROR_SUCCESS;
-    postern::UniqueHkey global = CreateRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey,
+    postern::UniqueHkey global = CreateRegistryKey(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey,
                                                    KEY_QUERY_VALUE | KEY_SET_VALUE, &status);
     if (!global) {
-        SetupTrace("key %s not created (error %ld)", postern::SuiteGlobalKey, status);
+        SetupTrace("key %s not created (error %ld)", postern::kSuiteGlobalKey, status);
         ShowFailureBox(HwndFrame(), "Failed to create registry entries!", "Install Failed");
     } else {
         writeSmtpDefaults = WriteGlobalValues(global.get(), topDir, usersDir, hostName);

@@ -15,10 +15,10 @@ namespace {
 
 // The stop wait: the status is checked every 100 ms for up to 15 s; after the
 // service reports that it stopped, its process is given up to 5 s to end.
-constexpr DWORD StopWaitMs = 15000;
-constexpr DWORD StopCheckPauseMs = 100;
-constexpr DWORD ProcessEndWaitMs = 5000;
-constexpr DWORD InstallCommandWaitMs = 30000;
+constexpr DWORD kStopWaitMs = 15000;
+constexpr DWORD kStopCheckPauseMs = 100;
+constexpr DWORD kProcessEndWaitMs = 5000;
+constexpr DWORD kInstallCommandWaitMs = 30000;
 
 // The session's was-running flag of a service, or null when none is kept.
 int* WasRunningFlag(SuiteServiceIndex index) {
@@ -76,13 +76,13 @@ bool WaitForStop(SC_HANDLE service, const char* serviceName, DWORD state) {
     for (;;) {
         if (state == SERVICE_STOPPED)
             return true;
-        if (GetTickCount() - start >= StopWaitMs) {
+        if (GetTickCount() - start >= kStopWaitMs) {
             SetupWarning("service %s did not stop within %lu s (state %lu); its re-registration "
                          "may fail until the machine restarts or its process ends",
-                         serviceName, StopWaitMs / 1000, state);
+                         serviceName, kStopWaitMs / 1000, state);
             return false;
         }
-        Sleep(StopCheckPauseMs);
+        Sleep(kStopCheckPauseMs);
         SERVICE_STATUS status{};
         if (!QueryServiceStatus(service, &status)) {
             SetupTrace("%s: QueryServiceStatus failed (error %lu) while waiting for the stop",
@@ -97,14 +97,14 @@ bool WaitForStop(SC_HANDLE service, const char* serviceName, DWORD state) {
 // program stays in use until it has: the process is given up to 5 s to end
 // after the stop. One that is still running then is a warning.
 void WaitForProcessEnd(HANDLE process, const char* serviceName) {
-    switch (WaitForSingleObject(process, ProcessEndWaitMs)) {
+    switch (WaitForSingleObject(process, kProcessEndWaitMs)) {
     case WAIT_OBJECT_0:
         return;
     case WAIT_TIMEOUT:
         SetupWarning("service %s reported that it stopped, but its process %lu did not end within "
                      "%lu s; its "
                      "re-registration may fail until the machine restarts or the process ends",
-                     serviceName, GetProcessId(process), ProcessEndWaitMs / 1000);
+                     serviceName, GetProcessId(process), kProcessEndWaitMs / 1000);
         return;
     default:
         SetupTrace("%s: waiting for its process failed (error %lu)", serviceName, GetLastError());
@@ -115,12 +115,12 @@ void WaitForProcessEnd(HANDLE process, const char* serviceName) {
 // Runs a service program's install command and waits for it to end (at most
 // 30 s), so that the service is registered before the next step.
 void RunInstallCommand(const char* topDir, SuiteServiceIndex index) {
-    const SuiteService& service = SuiteServices[index];
-    std::array<char, InstallCommandSize> command;
+    const SuiteService& service = kSuiteServices[index];
+    std::array<char, kInstallCommandSize> command;
     if (!FormatInstallCommand(command, topDir, service)) {
         SetupWarning("service %s: its install command for %s does not fit %u bytes and was not "
                      "run; the service may not be registered",
-                     service.Name, topDir, static_cast<unsigned>(InstallCommandSize));
+                     service.Name, topDir, static_cast<unsigned>(kInstallCommandSize));
         return;
     }
     STARTUPINFOA startup{};
@@ -137,10 +137,10 @@ void RunInstallCommand(const char* topDir, SuiteServiceIndex index) {
     }
     const postern::UniqueKernelHandle processHandle(process.hProcess);
     const postern::UniqueKernelHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(process.hProcess, InstallCommandWaitMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, kInstallCommandWaitMs) != WAIT_OBJECT_0) {
         SetupWarning("service %s: its install command %s did not end within %lu s; going on, "
                      "the service may not be registered",
-                     service.Name, command.data(), InstallCommandWaitMs / 1000);
+                     service.Name, command.data(), kInstallCommandWaitMs / 1000);
         return;
     }
     DWORD exitCode = 0;
@@ -151,7 +151,7 @@ void RunInstallCommand(const char* topDir, SuiteServiceIndex index) {
 }
 
 void StartSuiteService(SuiteServiceIndex index) {
-    ControlSuiteService(SuiteServices[index].Name, StartOperation);
+    ControlSuiteService(kSuiteServices[index].Name, kStartOperation);
 }
 
 // Opens the manager and the service with full access; a failure is traced,
@@ -192,7 +192,7 @@ int ControlSuiteService(const char* serviceName, int operation) {
     postern::UniqueScHandle service;
     if (!OpenSuiteService(serviceName, manager, service))
         return 0;
-    if (operation == StartOperation) {
+    if (operation == kStartOperation) {
         if (StartServiceA(service.get(), 0, nullptr))
             return 1;
         const DWORD error = GetLastError();
@@ -200,7 +200,7 @@ int ControlSuiteService(const char* serviceName, int operation) {
             SetupTrace("%s: StartServiceA failed (error %lu)", serviceName, error);
         return 0;
     }
-    if (operation != StopOperation)
+    if (operation != kStopOperation)
         return 0;
     // Opened before the request: once stopped, the service no longer names it.
     const postern::UniqueKernelHandle process = OpenOwnProcess(service.get(), serviceName);
@@ -232,13 +232,13 @@ int StopInstalledService(const char* serviceKeyPath, const char* serviceName) {
     if (!key || !ValueExists(key.get(), "ImagePath"))
         return 0;
     key.reset();
-    return ControlSuiteService(serviceName, StopOperation);
+    return ControlSuiteService(serviceName, kStopOperation);
 }
 
 void StopSuiteServices() {
-    for (std::size_t i = 0; i < SuiteServices.size(); ++i) {
+    for (std::size_t i = 0; i < kSuiteServices.size(); ++i) {
         const auto index = static_cast<SuiteServiceIndex>(i);
-        const int stopped = StopInstalledService(SuiteServices[i].KeyPath, SuiteServices[i].Name);
+        const int stopped = StopInstalledService(kSuiteServices[i].KeyPath, kSuiteServices[i].Name);
         if (int* flag = WasRunningFlag(index))
             *flag = stopped;
     }
@@ -248,7 +248,7 @@ void DeleteSuiteServices() {
     constexpr SuiteServiceIndex order[] = {RelaySvc, DropSvc, PlanSvc, DirSvc,
                                            PassSvc,  LogSvc,  WatchSvc};
     for (const SuiteServiceIndex index : order)
-        DeleteSuiteService(SuiteServices[index].Name);
+        DeleteSuiteService(kSuiteServices[index].Name);
 }
 
 void InstallAndStartServices(const char* topDir) {

@@ -5,8 +5,8 @@
 #pragma once
 
 // Operations of ControlSuiteService.
-constexpr int StartOperation = 1;
-constexpr int StopOperation = 2;
+constexpr int kStartOperation = 1;
+constexpr int kStopOperation = 2;
 
 // Starts (operation 1) or stops (operation 2) the service; any other operation
 // does nothing. A stop waits until the service has stopped, checking its status

@@ -10,21 +10,21 @@
 #include <span>
 
 // The longest service name in the table.
-constexpr std::size_t ServiceNameLimit = 8;
+constexpr std::size_t kServiceNameLimit = 8;
 
 struct SuiteService {
     const char* Name; // service name
-    // Its key under HKEY_LOCAL_MACHINE: ServicesKey, a backslash and the name.
-    char KeyPath[sizeof postern::ServicesKey + 1 + ServiceNameLimit];
+    // Its key under HKEY_LOCAL_MACHINE: kServicesKey, a backslash and the name.
+    char KeyPath[sizeof postern::kServicesKey + 1 + kServiceNameLimit];
     const char* ProgramFile; // its program in the top directory; null: never installed
 };
 
 // A table entry, its key path joined at compile time (a name longer than
-// ServiceNameLimit would write past KeyPath, and the table would not compile).
+// kServiceNameLimit would write past KeyPath, and the table would not compile).
 constexpr SuiteService Service(const char* name, const char* programFile) {
     SuiteService service{name, {}, programFile};
     std::size_t length = 0;
-    for (const char* c = postern::ServicesKey; *c != '\0'; ++c)
+    for (const char* c = postern::kServicesKey; *c != '\0'; ++c)
         service.KeyPath[length++] = *c;
     service.KeyPath[length++] = '\\';
     for (const char* c = name; *c != '\0'; ++c)
@@ -45,7 +45,7 @@ enum SuiteServiceIndex : std::size_t {
     SuiteServiceCount
 };
 
-inline constexpr std::array<SuiteService, SuiteServiceCount> SuiteServices = {{
+inline constexpr std::array<SuiteService, SuiteServiceCount> kSuiteServices = {{
     Service("RELAYSVC", "RELAYSVC.exe"),
     Service("DROPSVC", "DROPSVC.exe"),
     Service("PLANSVC", "PLANSVC.exe"),
@@ -57,7 +57,7 @@ inline constexpr std::array<SuiteService, SuiteServiceCount> SuiteServices = {{
 }};
 
 // Install commands are formatted into a buffer of this many bytes.
-constexpr std::size_t InstallCommandSize = 256;
+constexpr std::size_t kInstallCommandSize = 256;
 
 // The install command of a service program in the top directory, its path
 // quoted so that a directory with a space names one program:

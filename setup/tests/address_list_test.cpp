@@ -109,7 +109,7 @@ TEST(AddressList, AdaptersJoinTheListSeparatedBySingleSpaces) {
          std::string(200, '1')},
     };
     for (const JoinCase& c : cases) {
-        std::array<char, AddressListSize> list{};
+        std::array<char, kAddressListSize> list{};
         std::copy(c.list.begin(), c.list.end(), list.begin());
         EXPECT_EQ(AppendAdapterAddresses(list, c.value), c.result) << c.name;
         EXPECT_EQ(std::string(list.data()), c.after) << c.name;

@@ -24,10 +24,10 @@ struct WizardAnswers {
     std::array<char, 320> Message{}; // formatted message texts
 };
 
-constexpr int DialogShift = 10;
-constexpr char DefaultPassword[] = "kestrels";
-constexpr char AnotherUserQuestion[] = "Do you wish to add another user?";
-constexpr char InvalidUserIdCaption[] = "Invalid UserID";
+constexpr int kDialogShift = 10;
+constexpr char kDefaultPassword[] = "kestrels";
+constexpr char kAnotherUserQuestion[] = "Do you wish to add another user?";
+constexpr char kInvalidUserIdCaption[] = "Invalid UserID";
 
 WizardAnswers& AnswersOf(HWND dialog) {
     return *reinterpret_cast<WizardAnswers*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -45,7 +45,7 @@ void FocusField(HWND dialog) {
 // (nothing for null), limited to what its buffer keeps (no limit for 0) and
 // focused.
 void StartDataDialog(HWND dialog, LPARAM answers, const char* text, WPARAM limit) {
-    CentreDialogOnParent(dialog, DialogShift);
+    CentreDialogOnParent(dialog, kDialogShift);
     SetWindowLongPtrA(dialog, DWLP_USER, answers);
     if (text != nullptr)
         SetDlgItemTextA(dialog, IDC_FIELD, text);
@@ -57,9 +57,9 @@ void StartDataDialog(HWND dialog, LPARAM answers, const char* text, WPARAM limit
 INT_PTR CALLBACK AddMoreProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        CentreDialogOnParent(dialog, DialogShift);
+        CentreDialogOnParent(dialog, kDialogShift);
         if (Session.AddUserQuestions > 0)
-            SetDlgItemTextA(dialog, IDC_QUESTION, AnotherUserQuestion);
+            SetDlgItemTextA(dialog, IDC_QUESTION, kAnotherUserQuestion);
         ++Session.AddUserQuestions;
         return TRUE;
     case WM_COMMAND:
@@ -87,7 +87,7 @@ bool AcceptUserId(HWND dialog) {
     const UserIdCheck check = CheckUserId(typed);
     if (check.problem != UserIdProblem::None) {
         UserIdMessage(check, answers.Message);
-        MessageBoxA(dialog, answers.Message.data(), InvalidUserIdCaption, MB_OK | MB_ICONSTOP);
+        MessageBoxA(dialog, answers.Message.data(), kInvalidUserIdCaption, MB_OK | MB_ICONSTOP);
         FocusField(dialog);
         return false;
     }
@@ -149,7 +149,7 @@ INT_PTR CALLBACK FullNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 INT_PTR CALLBACK PasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         const WizardAnswers& answers = *reinterpret_cast<const WizardAnswers*>(lParam);
-        StartDataDialog(dialog, lParam, DefaultPassword, answers.Password.size() - 1);
+        StartDataDialog(dialog, lParam, kDefaultPassword, answers.Password.size() - 1);
         return FALSE;
     }
     if (message == WM_COMMAND)
@@ -197,7 +197,7 @@ int RunAddUserWizard(HWND owner, HINSTANCE instance, const char* domainName) {
         postern::CopyText(user.UserId, answers.UserId.data());
         postern::CopyText(user.FullName, answers.FullName.data());
         postern::CopyText(user.Password, answers.Password.data());
-        user.Flags = UserFlagsAddedBySetup;
+        user.Flags = kUserFlagsAddedBySetup;
         if (UvAddUser(&user, &domain) == 0) {
             postern::FormatText(answers.Message, "UserID '%s' could not be added to the domain %s.",
                                 answers.UserId.data(), domainName);

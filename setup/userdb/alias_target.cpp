@@ -14,7 +14,7 @@ char* Put(char* out, std::string_view text) {
 }
 
 void Store(AliasText& out, std::string_view text) {
-    *Put(out.data(), text.substr(0, MaxAliasText)) = '\0';
+    *Put(out.data(), text.substr(0, kMaxAliasText)) = '\0';
 }
 
 } // namespace
@@ -24,7 +24,7 @@ AliasEntryResult RewriteAliasEntry(std::string_view entry, std::string_view host
     alias[0] = '\0';
     target[0] = '\0';
     const std::size_t equals = entry.find('=');
-    if (entry.size() > MaxAliasText || equals == std::string_view::npos)
+    if (entry.size() > kMaxAliasText || equals == std::string_view::npos)
         return AliasEntryResult::NotAnAlias;
     const std::string_view given = entry.substr(equals + 1);
     Store(alias, entry.substr(0, equals));
@@ -44,7 +44,7 @@ AliasEntryResult RewriteAliasEntry(std::string_view entry, std::string_view host
 
     const std::size_t length =
         program.size() + 1 + hostName.size() + (rest.empty() ? 0 : 1 + rest.size());
-    if (length > MaxAliasText)
+    if (length > kMaxAliasText)
         return AliasEntryResult::KeptTooLong;
     char* out = Put(target.data(), program);
     *out++ = ' ';

@@ -10,9 +10,9 @@
 
 // An entry read from the alias list and a rebuilt target each have 512 bytes:
 // at most 511 characters.
-constexpr std::size_t AliasTextSize = 512;
-constexpr std::size_t MaxAliasText = AliasTextSize - 1;
-using AliasText = std::array<char, AliasTextSize>;
+constexpr std::size_t kAliasTextSize = 512;
+constexpr std::size_t kMaxAliasText = kAliasTextSize - 1;
+using AliasText = std::array<char, kAliasTextSize>;
 
 enum class AliasEntryResult {
     NotAnAlias,  // no '=', or longer than an entry holds: the entry is skipped

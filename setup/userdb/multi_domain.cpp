@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr char InstDateValue[] = "InstDate";
-constexpr char MultiFlagValue[] = "MultiFlag";
+constexpr char kInstDateValue[] = "InstDate";
+constexpr char kMultiFlagValue[] = "MultiFlag";
 
 // A list-box entry and the texts built from it.
 using EntryText = std::array<char, 512>;
@@ -31,13 +31,13 @@ using KeyPath = std::array<char, 512>;
 bool ConversionNeeded() {
     LONG status = ERROR_SUCCESS;
     const postern::UniqueHkey global =
-        CreateRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, KEY_QUERY_VALUE, &status);
+        CreateRegistryKey(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, KEY_QUERY_VALUE, &status);
     if (!global) {
         SetupTrace("key %s not opened (error %ld); no user database to convert",
-                   postern::SuiteGlobalKey, status);
+                   postern::kSuiteGlobalKey, status);
         return false;
     }
-    return ValueExists(global.get(), InstDateValue) && !ValueExists(global.get(), MultiFlagValue);
+    return ValueExists(global.get(), kInstDateValue) && !ValueExists(global.get(), kMultiFlagValue);
 }
 
 // Deletes an old key under the product key, given its path.
@@ -62,11 +62,11 @@ void DeleteOldUserKey(const char* userId) {
 postern::UniqueHkey OpenOldAliases() {
     LONG status = ERROR_SUCCESS;
     postern::UniqueHkey key =
-        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteOldAliasesKey, KEY_SET_VALUE, &status);
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::kSuiteOldAliasesKey, KEY_SET_VALUE, &status);
     if (!key)
         SetupTrace("key %s not opened (error %ld); the aliases handed over stay in it until it "
                    "goes",
-                   postern::SuiteOldAliasesKey, status);
+                   postern::kSuiteOldAliasesKey, status);
     return key;
 }
 
@@ -119,7 +119,7 @@ void ShowProgress(HWND dialog, const char* what, int done, int total) {
 }
 
 // Stands for "all of them" where the old entries could not be listed.
-constexpr int AllLeft = -1;
+constexpr int kAllLeft = -1;
 
 // How far the conversion got: it converts nothing without its progress
 // dialog or without the domain.
@@ -139,11 +139,11 @@ struct ConversionOutcome {
 int UnlistedAliases() {
     LONG status = ERROR_SUCCESS;
     const postern::UniqueHkey key =
-        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::SuiteOldAliasesKey, KEY_QUERY_VALUE, &status);
+        OpenRegistryKey(HKEY_LOCAL_MACHINE, postern::kSuiteOldAliasesKey, KEY_QUERY_VALUE, &status);
     if (status == ERROR_FILE_NOT_FOUND)
         return 0;
-    SetupTrace("the old aliases cannot be listed; they stay in %s", postern::SuiteOldAliasesKey);
-    return AllLeft;
+    SetupTrace("the old aliases cannot be listed; they stay in %s", postern::kSuiteOldAliasesKey);
+    return kAllLeft;
 }
 
 // Whether list entry `index` is an alias to hand over (it holds '='); one
@@ -157,8 +157,8 @@ bool HoldsAlias(HWND list, int index) {
 // all stay. With no list, none can be counted.
 void CountWithoutConverting(HWND list, DomainRecord& domain, ConversionOutcome& outcome) {
     if (list == nullptr) {
-        outcome.usersLeft = AllLeft;
-        outcome.aliasesLeft = AllLeft;
+        outcome.usersLeft = kAllLeft;
+        outcome.aliasesLeft = kAllLeft;
         return;
     }
     UvListOldUsers(list, domain.OldDatabase.data(), 1);
@@ -181,7 +181,7 @@ bool ConvertUser(const char* userId, DomainRecord& domain) {
         SetupTrace("old user \"%.64s\" not read; its key stays", userId);
         return false;
     }
-    user.Flags |= UserFlagsAddedBySetup;
+    user.Flags |= kUserFlagsAddedBySetup;
     if (UvAddUser(&user, &domain) == 0) {
         SetupTrace("user \"%.64s\" not added to the domain %s; its old key stays", userId,
                    Session.HostName.data());
@@ -231,7 +231,7 @@ AliasOutcome ConvertAlias(HWND list, int index, DomainRecord& domain, HKEY oldAl
     if (result == AliasEntryResult::KeptTooLong)
         SetupTrace("alias %.64s keeps its target: with the host name it would exceed %u "
                    "characters",
-                   alias.data(), static_cast<unsigned>(MaxAliasText));
+                   alias.data(), static_cast<unsigned>(kMaxAliasText));
     if (UvAddAlias(&domain, alias.data(), target.data()) == 0) {
         SetupTrace("alias %.64s not added to the domain %s; it stays in the old database",
                    alias.data(), Session.HostName.data());
@@ -261,7 +261,7 @@ int ConvertAliases(HWND dialog, DomainRecord& domain, int& left) {
     }
     oldAliases.reset();
     if (left == 0)
-        DeleteOldKey(postern::SuiteOldAliasesKey);
+        DeleteOldKey(postern::kSuiteOldAliasesKey);
     return count;
 }
 
@@ -317,7 +317,7 @@ void ReasonText(std::span<char> text, ConversionStart start) {
 
 // "1 user", "3 aliases", or "all users" where they could not be counted.
 void CountText(std::span<char> text, int count, const char* one, const char* many) {
-    if (count == AllLeft)
+    if (count == kAllLeft)
         postern::FormatText(text, "all %s", many);
     else
         postern::FormatText(text, "%u %s", static_cast<unsigned>(count), count == 1 ? one : many);

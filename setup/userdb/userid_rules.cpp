@@ -4,9 +4,9 @@
 #include "common/bounded_format.h"
 
 UserIdCheck CheckUserId(std::string_view userId) {
-    if (userId.size() < MinUserIdLength || userId.size() > MaxUserIdLength)
+    if (userId.size() < kMinUserIdLength || userId.size() > kMaxUserIdLength)
         return {UserIdProblem::Length, '\0'};
-    for (const char refused : std::string_view(RefusedUserIdCharacters)) {
+    for (const char refused : std::string_view(kRefusedUserIdCharacters)) {
         if (userId.find(refused) != std::string_view::npos)
             return {UserIdProblem::Character, refused};
     }

@@ -8,11 +8,11 @@
 
 // A user id has 3 to 29 characters (the wizard keeps it in 30 bytes, and a
 // longer one is refused rather than cut).
-constexpr std::size_t MinUserIdLength = 3;
-constexpr std::size_t MaxUserIdLength = 29;
+constexpr std::size_t kMinUserIdLength = 3;
+constexpr std::size_t kMaxUserIdLength = 29;
 
 // The characters a user id may not hold, searched for in this order.
-inline constexpr char RefusedUserIdCharacters[] = " ,-=<>!#@";
+inline constexpr char kRefusedUserIdCharacters[] = " ,-=<>!#@";
 
 enum class UserIdProblem { None, Length, Character };
 

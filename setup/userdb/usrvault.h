@@ -22,7 +22,7 @@ struct DomainRecord {
 };
 
 // Set when the domain uses the NT user database instead of the suite's own.
-constexpr std::uint32_t DomainFlagNtUserDatabase = 0x10;
+constexpr std::uint32_t kDomainFlagNtUserDatabase = 0x10;
 
 // One user of a domain.
 struct UserRecord {
@@ -35,7 +35,7 @@ struct UserRecord {
 };
 
 // The flags word of every user that the installer converts or adds.
-constexpr std::uint32_t UserFlagsAddedBySetup = 0x80;
+constexpr std::uint32_t kUserFlagsAddedBySetup = 0x80;
 
 static_assert(sizeof(DomainRecord) == 1312, "DomainRecord is 1312 bytes");
 static_assert(offsetof(DomainRecord, DomainText) == 768);

@@ -95,7 +95,7 @@ void ReadWatchSettings(WatchSettings& settings) {
     settings = WatchSettings{};
     postern::UniqueHkey key;
     const LONG status =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_QUERY_VALUE, key.put());
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, 0, KEY_QUERY_VALUE, key.put());
     if (status == ERROR_SUCCESS) {
         settings.topDirMissing = !ReadTopDir(key.get(), settings);
         ReadRegistryText(key.get(), "LogHost", settings.logHost);

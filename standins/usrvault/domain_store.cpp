@@ -16,8 +16,8 @@ namespace usrvault {
 
 namespace {
 
-constexpr char RecordValue[] = "Record";
-constexpr char AddressCountValue[] = "AddressCount";
+constexpr char kRecordValue[] = "Record";
+constexpr char kAddressCountValue[] = "AddressCount";
 
 using KeyPath = std::array<char, 800>;
 
@@ -39,8 +39,8 @@ bool DomainPath(const char* name, const char* sub, KeyPath& path, std::span<char
         return false;
     }
     const bool fits =
-        sub ? postern::FormatText(path, "%s\\%s\\%s", postern::SuiteDomainsKey, key.data(), sub)
-            : postern::FormatText(path, "%s\\%s", postern::SuiteDomainsKey, key.data());
+        sub ? postern::FormatText(path, "%s\\%s\\%s", postern::kSuiteDomainsKey, key.data(), sub)
+            : postern::FormatText(path, "%s\\%s", postern::kSuiteDomainsKey, key.data());
     if (!fits)
         postern::CopyText(why, "the key path is too long");
     return fits;
@@ -78,8 +78,8 @@ std::span<const std::byte> Bytes(const auto& record) {
 } // namespace
 
 int OpenDatabase(std::span<char> why) {
-    if (!CreateMachineKey(postern::SuiteDomainsKey)) {
-        postern::FormatText(why, "cannot create %s", postern::SuiteDomainsKey);
+    if (!CreateMachineKey(postern::kSuiteDomainsKey)) {
+        postern::FormatText(why, "cannot create %s", postern::kSuiteDomainsKey);
         return 0;
     }
     return 1;
@@ -92,7 +92,7 @@ int ReadDomain(DomainData& domain, const char* givenName, std::span<char> why) {
         name[0] = '\0';
     // The record of a domain not stored yet: its name and the old database's
     // location, ready to be stored with WriteDomain.
-    if (!StartDomain(domain, name.data(), postern::SuiteRootKey)) {
+    if (!StartDomain(domain, name.data(), postern::kSuiteRootKey)) {
         postern::CopyText(why, "no usable domain name");
         return 0;
     }
@@ -105,7 +105,7 @@ int ReadDomain(DomainData& domain, const char* givenName, std::span<char> why) {
         return 0;
     }
     DomainData stored;
-    const ValueRead read = ReadRecordValue(key.get(), RecordValue, Bytes(stored));
+    const ValueRead read = ReadRecordValue(key.get(), kRecordValue, Bytes(stored));
     if (read != ValueRead::Read) {
         postern::FormatText(why, "its record is %s", ReadResultText(read));
         return 0;
@@ -113,7 +113,7 @@ int ReadDomain(DomainData& domain, const char* givenName, std::span<char> why) {
     domain = stored;
     // The location is the library's, whatever an older record held.
     domain.OldDatabase.fill('\0');
-    postern::CopyText(domain.OldDatabase, postern::SuiteRootKey);
+    postern::CopyText(domain.OldDatabase, postern::kSuiteRootKey);
     return 1;
 }
 
@@ -122,7 +122,7 @@ int WriteDomain(const DomainData& domain, std::span<char> why) {
     if (!DomainNameOf(domain, why) || !DomainPath(domain.Name.data(), nullptr, path, why))
         return 0;
     postern::UniqueHkey key = CreateMachineKey(path.data());
-    if (!key || !WriteRecordValue(key.get(), RecordValue, Bytes(domain))) {
+    if (!key || !WriteRecordValue(key.get(), kRecordValue, Bytes(domain))) {
         postern::CopyText(why, "cannot store the record");
         return 0;
     }
@@ -147,7 +147,7 @@ int FindUser(UserData& user, const DomainData& domain, const char* givenId, std:
         return 0;
     }
     UserData stored;
-    const ValueRead read = ReadRecordValue(key.get(), RecordValue, Bytes(stored));
+    const ValueRead read = ReadRecordValue(key.get(), kRecordValue, Bytes(stored));
     if (read == ValueRead::Read)
         user = stored;
     else
@@ -176,7 +176,7 @@ int AddUser(const UserData& user, const DomainData& domain, std::span<char> why)
         postern::CopyText(why, "the user exists already");
         return 0;
     }
-    if (!WriteRecordValue(key.get(), RecordValue, Bytes(user))) {
+    if (!WriteRecordValue(key.get(), kRecordValue, Bytes(user))) {
         key.reset();
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.data());
         postern::CopyText(why, "cannot store the record");
@@ -211,12 +211,12 @@ int AddAlias(const DomainData& domain, const char* alias, const char* target, st
 }
 
 int CountAddresses(std::span<char> why) {
-    postern::UniqueHkey key = OpenMachineKey(postern::SuiteDomainsKey);
+    postern::UniqueHkey key = OpenMachineKey(postern::kSuiteDomainsKey);
     DWORD count = 0;
     const ValueRead read =
-        key ? ReadNumberValue(key.get(), AddressCountValue, count) : ValueRead::Missing;
+        key ? ReadNumberValue(key.get(), kAddressCountValue, count) : ValueRead::Missing;
     if (read != ValueRead::Read) {
-        postern::FormatText(why, "%s is %s", AddressCountValue, ReadResultText(read));
+        postern::FormatText(why, "%s is %s", kAddressCountValue, ReadResultText(read));
         return 0;
     }
     return count > static_cast<DWORD>(INT_MAX) ? INT_MAX : static_cast<int>(count);

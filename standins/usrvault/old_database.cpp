@@ -17,18 +17,18 @@ namespace usrvault {
 
 namespace {
 
-constexpr char PasswordValue[] = "Password";
-constexpr char FullNameValue[] = "FullName";
-constexpr char FlagsValue[] = "Flags";
+constexpr char kPasswordValue[] = "Password";
+constexpr char kFullNameValue[] = "FullName";
+constexpr char kFlagsValue[] = "Flags";
 
 using KeyPath = std::array<char, 600>;
 
 // The old database's key as the domain record names it: terminated inside
 // its field.
 bool OldDatabaseOf(const char* oldDatabase, std::span<char> path, std::span<char> why) {
-    constexpr std::size_t FieldSize = sizeof(DomainData::OldDatabase);
+    constexpr std::size_t kFieldSize = sizeof(DomainData::OldDatabase);
     if (oldDatabase == nullptr ||
-        postern::BoundedLength(std::span<const char>(oldDatabase, FieldSize)) >= FieldSize ||
+        postern::BoundedLength(std::span<const char>(oldDatabase, kFieldSize)) >= kFieldSize ||
         oldDatabase[0] == '\0') {
         postern::CopyText(why, "no old database named");
         return false;
@@ -47,7 +47,7 @@ bool IsOldUser(HKEY database, const char* name) {
         return false;
     }
     DWORD type = 0;
-    return RegQueryValueExA(user.get(), PasswordValue, nullptr, &type, nullptr, nullptr) ==
+    return RegQueryValueExA(user.get(), kPasswordValue, nullptr, &type, nullptr, nullptr) ==
                ERROR_SUCCESS &&
            (type == REG_SZ || type == REG_EXPAND_SZ);
 }
@@ -83,20 +83,20 @@ int ReadOldUser(UserData& user, const char* oldDatabase, const char* givenId, st
         postern::CopyText(why, "no such user");
         return 0;
     }
-    ValueRead read = ReadTextValue(key.get(), PasswordValue, user.Password);
+    ValueRead read = ReadTextValue(key.get(), kPasswordValue, user.Password);
     if (read != ValueRead::Read) {
-        postern::FormatText(why, "its %s is %s", PasswordValue, ReadResultText(read));
+        postern::FormatText(why, "its %s is %s", kPasswordValue, ReadResultText(read));
         return 0;
     }
-    read = ReadTextValue(key.get(), FullNameValue, user.FullName);
+    read = ReadTextValue(key.get(), kFullNameValue, user.FullName);
     if (read != ValueRead::Read && read != ValueRead::Missing) {
-        postern::FormatText(why, "its %s is %s", FullNameValue, ReadResultText(read));
+        postern::FormatText(why, "its %s is %s", kFullNameValue, ReadResultText(read));
         return 0;
     }
-    DWORD flags = NewUserFlags;
-    read = ReadNumberValue(key.get(), FlagsValue, flags);
+    DWORD flags = kNewUserFlags;
+    read = ReadNumberValue(key.get(), kFlagsValue, flags);
     if (read != ValueRead::Read && read != ValueRead::Missing) {
-        postern::FormatText(why, "its %s is %s", FlagsValue, ReadResultText(read));
+        postern::FormatText(why, "its %s is %s", kFlagsValue, ReadResultText(read));
         return 0;
     }
     user.Flags = flags;
@@ -144,7 +144,7 @@ int ListOldUsers(HWND listBox, const char* oldDatabase, bool reset, std::span<ch
 
 int ListOldAliases(HWND listBox, bool reset, std::span<char> why) {
     KeyPath path{};
-    postern::FormatText(path, "%s\\_aliases", postern::SuiteRootKey);
+    postern::FormatText(path, "%s\\_aliases", postern::kSuiteRootKey);
     postern::UniqueHkey aliases = OpenMachineKey(path.data());
     if (!aliases) {
         postern::CopyText(why, "the old database has no aliases");
@@ -184,7 +184,7 @@ int ListOldAliases(HWND listBox, bool reset, std::span<char> why) {
             return 0;
         }
         data[dataLength] = '\0';
-        std::array<char, MaxListEntry + 1> entry{};
+        std::array<char, kMaxListEntry + 1> entry{};
         if (!FormatAliasEntry(std::string_view(name.data(), nameLength), data.c_str(), entry)) {
             postern::FormatText(why, "the alias \"%.64s\" cannot be listed as alias=target",
                                 name.c_str());

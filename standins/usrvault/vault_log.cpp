@@ -12,7 +12,7 @@ namespace {
 
 HMODULE g_module = nullptr;
 
-constexpr char LogName[] = "usrvault.log";
+constexpr char kLogName[] = "usrvault.log";
 
 postern::UniqueFile OpenForAppend(const char* path) {
     return postern::UniqueFile(CreateFileA(path, FILE_APPEND_DATA,
@@ -29,14 +29,14 @@ postern::UniqueFile OpenLog() {
         while (slash > 0 && path[slash - 1] != '\\')
             --slash;
         path[slash] = '\0';
-        if (postern::AppendText(path, LogName)) {
+        if (postern::AppendText(path, kLogName)) {
             postern::UniqueFile file = OpenForAppend(path.data());
             if (file)
                 return file;
         }
     }
     const DWORD t = GetTempPathA(static_cast<DWORD>(path.size()), path.data());
-    if (t == 0 || t >= path.size() || !postern::AppendText(path, LogName))
+    if (t == 0 || t >= path.size() || !postern::AppendText(path, kLogName))
         return postern::UniqueFile();
     return OpenForAppend(path.data());
 }

@@ -15,7 +15,7 @@ bool SameNameAZ(std::string_view a, std::string_view b) {
     return postern::SameTextAZ(a, b);
 }
 
-constexpr std::size_t MaxKeyName = 255;
+constexpr std::size_t kMaxKeyName = 255;
 
 } // namespace
 
@@ -25,7 +25,7 @@ bool KeyNameFor(std::string_view name, std::span<char> key) {
     key[0] = '\0';
     if (name.empty())
         return false;
-    const std::size_t room = std::min(key.size() - 1, MaxKeyName);
+    const std::size_t room = std::min(key.size() - 1, kMaxKeyName);
     std::size_t at = 0;
     for (const char c : name) {
         const char* piece = c == '%' ? "%25" : c == '\\' ? "%5C" : nullptr;
@@ -56,7 +56,7 @@ bool FormatAliasEntry(std::string_view alias, std::string_view target, std::span
     if (alias.empty() || alias.find('=') != std::string_view::npos)
         return false;
     const std::size_t length = alias.size() + 1 + target.size();
-    if (length > MaxListEntry || length >= out.size())
+    if (length > kMaxListEntry || length >= out.size())
         return false;
     std::memcpy(out.data(), alias.data(), alias.size());
     out[alias.size()] = '=';

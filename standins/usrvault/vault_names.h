@@ -22,11 +22,11 @@ bool IsOldUserKey(std::string_view keyName);
 
 // Longest entry the installer reads back from a list box (its buffer has 512
 // bytes).
-constexpr std::size_t MaxListEntry = 511;
+constexpr std::size_t kMaxListEntry = 511;
 
 // "alias=target" into out. False when the alias is empty or holds '=' (the
 // reader splits at the first one) or when the entry does not fit
-// MaxListEntry characters and out.
+// kMaxListEntry characters and out.
 bool FormatAliasEntry(std::string_view alias, std::string_view target, std::span<char> out);
 
 } // namespace usrvault

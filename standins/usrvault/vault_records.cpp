@@ -22,7 +22,7 @@ bool StartDomain(DomainData& domain, const char* name, const char* oldDatabase) 
 
 bool StartUser(UserData& user, const char* userId) {
     user = UserData{};
-    user.Flags = NewUserFlags;
+    user.Flags = kNewUserFlags;
     if (userId == nullptr || userId[0] == '\0' || !postern::CopyText(user.UserId, userId)) {
         user.UserId.fill('\0');
         return false;

@@ -42,9 +42,9 @@ static_assert(offsetof(UserData, Flags) == 148);
 
 // User flags of the library: a user it creates itself may collect mail
 // (POP3) and has a mailbox.
-constexpr std::uint32_t UserFlagPop3 = 0x01;
-constexpr std::uint32_t UserFlagMailbox = 0x02;
-constexpr std::uint32_t NewUserFlags = UserFlagPop3 | UserFlagMailbox;
+constexpr std::uint32_t kUserFlagPop3 = 0x01;
+constexpr std::uint32_t kUserFlagMailbox = 0x02;
+constexpr std::uint32_t kNewUserFlags = kUserFlagPop3 | kUserFlagMailbox;
 
 // A fresh record for a domain that is not stored yet: its name, the old
 // database's location, no flags; the library's reserved bytes zeroed and the

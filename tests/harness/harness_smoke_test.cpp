@@ -319,7 +319,7 @@ TEST(HarnessProcess, RunCapturesOutputAndExitStatusAndEndsALateProgram) {
         "\"" + postern::ExeFolder() + "harness_smoke_test.exe\" --gtest_filter=HarnessSleepChild.*",
         {.captureOutput = true, .timeoutMs = 500});
     EXPECT_TRUE(late.timedOut);
-    EXPECT_EQ(late.exitStatus, postern::NoExitStatus);
+    EXPECT_EQ(late.exitStatus, postern::kNoExitStatus);
     EXPECT_LT(GetTickCount() - start, 10000u);
 }
 

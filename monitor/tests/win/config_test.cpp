@@ -13,7 +13,7 @@ using namespace monitor_test;
 
 namespace {
 
-constexpr const char* kGlobal = postern::SuiteGlobalKey;
+constexpr const char* kGlobal = postern::kSuiteGlobalKey;
 
 class Configuration : public PanelTest {
   protected:

@@ -53,7 +53,7 @@ std::string StatusOf(const std::string& file, int row) {
 // The top directory as the installer leaves it for both programs.
 void SetRegistryTopDir(const std::string* folder) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                         nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     if (folder)

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const char* bytes = reinterpret_cast<const char*>(data) + 1;
     const std::size_t listLength = std::min<std::size_t>(data[0], size - 1);
-    std::array<char, AddressListSize> list{};
+    std::array<char, kAddressListSize> list{};
     for (std::size_t i = 0; i < listLength; ++i)
         list[i] = bytes[i] == '\0' ? 'x' : bytes[i];
     const std::string before(list.data());
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::array<char, 256> key;
         if (AdapterKeyPath(key, text)) {
             const std::string path(key.data());
-            FUZZ_CHECK(path.rfind(postern::ServicesKey, 0) == 0, "the key is a service's");
+            FUZZ_CHECK(path.rfind(postern::kServicesKey, 0) == 0, "the key is a service's");
             constexpr std::string_view tail = "\\Parameters\\TCPIP";
             FUZZ_CHECK(path.size() >= tail.size() && path.substr(path.size() - tail.size()) == tail,
                        "the key ends in \\Parameters\\TCPIP: " + path);
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result == AdapterJoin::Added) {
         const std::string expected = before + (before.empty() ? "" : " ") + joined;
         FUZZ_CHECK(after == expected, "added: '" + after + "', expected '" + expected + "'");
-        FUZZ_CHECK(after.size() <= AddressListLimit, "the list holds at most 254 characters");
+        FUZZ_CHECK(after.size() <= kAddressListLimit, "the list holds at most 254 characters");
     } else {
         FUZZ_CHECK(after == before, "a refused value leaves the list as it was");
         FUZZ_CHECK(result != AdapterJoin::Unassigned || joined.rfind("0.0.0.0", 0) == 0,

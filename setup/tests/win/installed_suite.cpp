@@ -50,17 +50,17 @@ void CopyTree(const std::string& from, const std::string& to) {
 std::string DomainKey(const std::string& domain) {
     std::array<char, 256> name{};
     usrvault::KeyNameFor(domain, name);
-    return std::string(postern::SuiteDomainsKey) + "\\" + name.data();
+    return std::string(postern::kSuiteDomainsKey) + "\\" + name.data();
 }
 
 } // namespace
 
 SuiteSandbox::SuiteSandbox(std::vector<std::string> installFolders)
     : installFolders_(std::move(installFolders)), hosts_(postern::ReadFileBytes(HostsPath())),
-      bind_(postern::TcpipLinkageKey, "Bind"), adapter_(AdapterService) {
+      bind_(postern::kTcpipLinkageKey, "Bind"), adapter_(AdapterService) {
     Clear();
     const std::string device = std::string(AdapterDevice) + '\0' + '\0';
-    config_test::SetValue(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ, device);
+    config_test::SetValue(postern::kTcpipLinkageKey, "Bind", REG_MULTI_SZ, device);
     const std::string address = std::string(AdapterAddress) + '\0' + '\0';
     config_test::SetValue(AdapterKey, "IPAddress", REG_MULTI_SZ, address);
 }
@@ -72,7 +72,7 @@ SuiteSandbox::~SuiteSandbox() {
 }
 
 void SuiteSandbox::Clear() const {
-    for (const SuiteService& service : SuiteServices)
+    for (const SuiteService& service : kSuiteServices)
         postern::RemoveNamedService(service.Name);
     RemoveSuiteRegistry();
     postern::RemoveTree(GroupFolder());
@@ -115,7 +115,7 @@ std::string SystemApplet() {
 
 std::string ServiceImagePath(const std::string& name) {
     return postern::RegistryText(HKEY_LOCAL_MACHINE,
-                                 std::string(postern::ServicesKey) + "\\" + name, "ImagePath");
+                                 std::string(postern::kServicesKey) + "\\" + name, "ImagePath");
 }
 
 bool ServiceRunning(const std::string& name) {

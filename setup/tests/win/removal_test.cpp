@@ -14,7 +14,7 @@ using namespace config_test;
 
 namespace {
 
-const std::string Root = postern::SuiteRootKey;
+const std::string Root = postern::kSuiteRootKey;
 
 long SubkeyCount(const std::string& keyPath) {
     HKEY key = nullptr;

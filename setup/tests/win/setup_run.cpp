@@ -151,7 +151,7 @@ std::vector<std::string> Distribution::Warnings() const {
 RegisteredInstallation::RegisteredInstallation(const char* topDir, const char* hostName) {
     RemoveSuiteRegistry();
     HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, 0, nullptr, 0, KEY_ALL_ACCESS,
                     nullptr, &key, nullptr);
     RegSetValueExA(key, "TopDir", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(topDir),
                    static_cast<DWORD>(strlen(topDir) + 1));
@@ -166,7 +166,7 @@ RegisteredInstallation::~RegisteredInstallation() {
 }
 
 void RemoveSuiteRegistry() {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
 }
 
 namespace {
@@ -174,13 +174,13 @@ namespace {
 std::string TcpipText(const char* name) {
     char text[256] = "";
     DWORD size = sizeof text;
-    RegGetValueA(HKEY_LOCAL_MACHINE, postern::TcpipParametersKey, name, RRF_RT_REG_SZ, nullptr,
+    RegGetValueA(HKEY_LOCAL_MACHINE, postern::kTcpipParametersKey, name, RRF_RT_REG_SZ, nullptr,
                  text, &size);
     return text;
 }
 
 void SetTcpipText(const char* name, const std::string& text) {
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, postern::TcpipParametersKey, name, REG_SZ, text.c_str(),
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, postern::kTcpipParametersKey, name, REG_SZ, text.c_str(),
                     static_cast<DWORD>(text.size() + 1));
 }
 
@@ -199,7 +199,7 @@ TcpipHostName::~TcpipHostName() {
 
 long GlobalValueCount() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, KEY_READ, &key) !=
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, 0, KEY_READ, &key) !=
         ERROR_SUCCESS)
         return -1;
     DWORD values = 0;

@@ -60,7 +60,7 @@ TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
     EXPECT_NE(OutcomeLine(dist, 300).find("C:\\PSTNEW"), std::string::npos);
     // The description file lists no file, but the configuration is written.
     EXPECT_TRUE(dist.LogContains("copy: the copy list is empty"));
-    EXPECT_EQ(TextValue(postern::SuiteGlobalKey, "TopDir"), "C:\\PSTNEW");
+    EXPECT_EQ(TextValue(postern::kSuiteGlobalKey, "TopDir"), "C:\\PSTNEW");
 }
 
 // A key that no dialog takes, or a user without a password, stops the run
@@ -85,7 +85,7 @@ TEST_F(UnattendedRun, AnEntryNoDialogTakesIsRefusedBeforeAnything) {
             << dist.LastLine();
         EXPECT_EQ(GetFileAttributesA("C:\\PSTREFUSED"), INVALID_FILE_ATTRIBUTES);
         HKEY key = nullptr;
-        EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey, 0, KEY_READ, &key),
+        EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey, 0, KEY_READ, &key),
                   ERROR_SUCCESS);
     }
 }
@@ -185,7 +185,7 @@ TEST_F(UnattendedRun, HostNameOneShorterThanTheLimitIsAccepted) {
     EXPECT_NE(OutcomeLine(dist, 7801).find("EditTextOut=\"" + host + "\" (default)"),
               std::string::npos)
         << OutcomeLine(dist, 7801);
-    EXPECT_EQ(TextValue(postern::SuiteGlobalKey, "HostName"), host);
+    EXPECT_EQ(TextValue(postern::kSuiteGlobalKey, "HostName"), host);
 }
 
 TEST_F(UnattendedRun, DestinationsThatCannotBeUsedShowTheBadDirectoryDialog) {
@@ -223,7 +223,7 @@ TEST_F(UnattendedRun, TheLongestTopDirectoryIsAccepted) {
     EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
-    EXPECT_EQ(TextValue(postern::SuiteGlobalKey, "TopDir"), longest);
+    EXPECT_EQ(TextValue(postern::kSuiteGlobalKey, "TopDir"), longest);
     postern::RemoveTree(longest);
 }
 

@@ -26,8 +26,8 @@ namespace {
 
 constexpr char InstallDir[] = "C:\\Program Files\\Postern";
 constexpr char Host[] = "mail.example.com";
-const std::string Root = postern::SuiteRootKey;
-const std::string Global = postern::SuiteGlobalKey;
+const std::string Root = postern::kSuiteRootKey;
+const std::string Global = postern::kSuiteGlobalKey;
 
 std::string Installed(const std::string& file) {
     return std::string(InstallDir) + "\\" + file;
@@ -99,7 +99,7 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
     EXPECT_EQ(TextValue(Global, "TopDir"), InstallDir);
     EXPECT_EQ(TextValue(Global, "HostName"), Host);
 
-    for (const SuiteService& entry : SuiteServices) {
+    for (const SuiteService& entry : kSuiteServices) {
         const std::string service = entry.Name;
         EXPECT_EQ(ServiceImagePath(service),
                   entry.ProgramFile ? "\"" + Installed(entry.ProgramFile) + "\"" : "")
@@ -171,7 +171,7 @@ TEST_F(WorkStep, ARemovalEmptiesTheRegistryAndKeepsTheFiles) {
               (std::vector<Close>{
                   {true, true}, {true, true}, {false, false}, {false, false}, {true, true}}));
 
-    for (const SuiteService& service : SuiteServices)
+    for (const SuiteService& service : kSuiteServices)
         EXPECT_EQ(ServiceImagePath(service.Name).empty(), std::string(service.Name) != "TERMSVC")
             << service.Name;
     EXPECT_FALSE(FileThere(SystemApplet()));
@@ -281,7 +281,7 @@ void SeedSingleDomainInstallation(bool withAliases) {
     SetText(Root + "\\carol", "FullName", "Carol Old");
     SetDword(Root + "\\carol", "Flags", 0x05);
     SetText(Root + "\\dave", "Password", "dave-pw");
-    SetDword(postern::SuiteDomainsKey, "AddressCount", 2);
+    SetDword(postern::kSuiteDomainsKey, "AddressCount", 2);
     if (withAliases) {
         SetText(Root + "\\_aliases", "list1", "roster mylist");
         SetText(Root + "\\_aliases", "list2", "|c:\\pst\\roster.exe team");
@@ -355,7 +355,7 @@ TEST_F(WorkStep, DecliningTheConversionCopiesAndConfiguresNothing) {
     EXPECT_EQ(TextValue(Global, "InstDate"), "19970301-1200");
     EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
     EXPECT_TRUE(KeyExists(Root + "\\carol"));
-    EXPECT_EQ(SubkeyNames(postern::SuiteDomainsKey), std::vector<std::string>{});
+    EXPECT_EQ(SubkeyNames(postern::kSuiteDomainsKey), std::vector<std::string>{});
 }
 
 // An update that stops at the declined conversion starts what it stopped:
@@ -410,7 +410,7 @@ TEST_F(WorkStep, AHostsFileThatCannotBeWrittenIsAWarning) {
 namespace {
 
 const std::string OldAliases = Root + "\\_aliases";
-const std::string OldDomain = std::string(postern::SuiteDomainsKey) + "\\" + OldHost;
+const std::string OldDomain = std::string(postern::kSuiteDomainsKey) + "\\" + OldHost;
 
 // The old host's domain holds the user dave and the alias postmaster, so the
 // library refuses both until the operator removes them from it.
@@ -511,7 +511,7 @@ TEST_F(WorkStep, WhatAnUpdateCannotConvertStaysUntilTheNextUpdateConvertsIt) {
         }
         for (const std::string alias : {"list1", "list2", "postmaster"})
             EXPECT_EQ(ValueExists(OldAliases, alias.c_str()), in(c.aliasesLeft, alias)) << alias;
-        EXPECT_EQ(SubkeyNames(postern::SuiteDomainsKey).size(), c.hostName[0] ? 1u : 0u);
+        EXPECT_EQ(SubkeyNames(postern::kSuiteDomainsKey).size(), c.hostName[0] ? 1u : 0u);
         // The rest of the configuration is written; MultiFlag is not.
         EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
         EXPECT_EQ(TextValue(Global, "SendName"), std::string(OldDir) + "\\RELAYOUT.exe");

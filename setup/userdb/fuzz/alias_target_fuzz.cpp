@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "the outputs end inside their buffers");
 
     const std::size_t equals = entry.find('=');
-    if (entry.size() > MaxAliasText || equals == std::string_view::npos) {
+    if (entry.size() > kMaxAliasText || equals == std::string_view::npos) {
         FUZZ_CHECK(result == AliasEntryResult::NotAnAlias && !alias[0] && !target[0],
                    "a skipped entry hands over nothing");
         return 0;
@@ -51,9 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(alias.data() == entry.substr(0, equals), "the alias is the text before '='");
     const bool roster = given.find("roster") != std::string_view::npos;
     const std::string expected = roster ? Rebuilt(given, host) : std::string(given);
-    const AliasEntryResult wanted = !roster                          ? AliasEntryResult::Unchanged
-                                    : expected.size() > MaxAliasText ? AliasEntryResult::KeptTooLong
-                                                                     : AliasEntryResult::Rewritten;
+    const AliasEntryResult wanted = !roster ? AliasEntryResult::Unchanged
+                                    : expected.size() > kMaxAliasText
+                                        ? AliasEntryResult::KeptTooLong
+                                        : AliasEntryResult::Rewritten;
     FUZZ_CHECK(result == wanted, "the result for \"" + std::string(given) + "\"");
     const std::string_view handed = target.data();
     FUZZ_CHECK(handed == (wanted == AliasEntryResult::KeptTooLong ? given : expected),

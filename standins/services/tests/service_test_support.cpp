@@ -12,7 +12,7 @@ RunResult RunProgram(const std::string& program, const std::string& arguments) {
     const postern::ProcessResult run = postern::RunProcess(
         "\"" + ProgramDir() + program + "\" " + arguments, {.captureOutput = true});
     if (!run.Started())
-        return {postern::NoExitStatus,
+        return {postern::kNoExitStatus,
                 "CreateProcessA failed, error " + std::to_string(run.startError)};
     return {run.exitStatus, run.output};
 }

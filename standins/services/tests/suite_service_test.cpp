@@ -37,7 +37,7 @@ std::string Registration(const char* name) {
     DWORD needed = 0;
     if (!service || !QueryServiceConfigA(service.get(), config, sizeof buffer, &needed))
         return "no configuration, error " + std::to_string(GetLastError());
-    const std::string key = std::string(postern::ServicesKey) + "\\" + name;
+    const std::string key = std::string(postern::kServicesKey) + "\\" + name;
     char image[MAX_PATH + 8] = "";
     DWORD size = sizeof image - 1;
     RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "ImagePath", RRF_RT_ANY | RRF_NOEXPAND, nullptr,

@@ -89,7 +89,7 @@ void SetProfile(const char* key, const char* value) {
 // TopDir as the installer stores it; null deletes the value.
 void SetTopDir(const char* value) {
     UniqueHkey key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0,
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, 0, nullptr, 0,
                               KEY_SET_VALUE, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
     if (value == nullptr)

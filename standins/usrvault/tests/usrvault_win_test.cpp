@@ -36,7 +36,7 @@ using MarkFn = int(WINAPI*)(const char*);
 constexpr char OldDatabase[] = "SOFTWARE\\Corvane\\Postern";
 
 std::string Key(const std::string& below) {
-    return std::string(postern::SuiteRootKey) + "\\" + below;
+    return std::string(postern::kSuiteRootKey) + "\\" + below;
 }
 
 bool KeyExists(const std::string& path) {
@@ -95,7 +95,7 @@ std::vector<std::string> ListEntries(HWND list) {
 class Vault : public ::testing::Test {
   protected:
     void SetUp() override {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         logPath_ = postern::ExeFolder() + "usrvault.log";
         DeleteFileA(logPath_.c_str());
         module_.reset(LoadLibraryA("usrvault.dll"));
@@ -116,7 +116,7 @@ class Vault : public ::testing::Test {
                                     nullptr, nullptr));
         ASSERT_TRUE(list_);
     }
-    void TearDown() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey); }
+    void TearDown() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey); }
 
     template <typename Fn> Fn Ordinal(WORD ordinal) {
         FARPROC address = GetProcAddress(module_.get(), MAKEINTRESOURCEA(ordinal));
@@ -176,9 +176,9 @@ TEST_F(Vault, ExportsHaveOrdinalsAndNoNames) {
 }
 
 TEST_F(Vault, OpenDatabaseCreatesTheDomainsKey) {
-    EXPECT_FALSE(KeyExists(postern::SuiteDomainsKey));
+    EXPECT_FALSE(KeyExists(postern::kSuiteDomainsKey));
     EXPECT_EQ(openDatabase(), 1);
-    EXPECT_TRUE(KeyExists(postern::SuiteDomainsKey));
+    EXPECT_TRUE(KeyExists(postern::kSuiteDomainsKey));
     EXPECT_EQ(openDatabase(), 1);
 }
 
@@ -226,7 +226,7 @@ TEST_F(Vault, ARecordWithoutAUsableNameIsNotStored) {
     EXPECT_EQ(writeDomain(&domain), 0); // the too-long name was not kept cut
     EXPECT_EQ(readDomain(&domain, nullptr), 0);
     EXPECT_EQ(writeDomain(&domain), 0);
-    EXPECT_FALSE(KeyExists(postern::SuiteDomainsKey));
+    EXPECT_FALSE(KeyExists(postern::kSuiteDomainsKey));
 }
 
 TEST_F(Vault, UsersAreFoundAddedOnceAndKeptAsGiven) {
@@ -235,7 +235,7 @@ TEST_F(Vault, UsersAreFoundAddedOnceAndKeptAsGiven) {
     std::memset(&user, 0x5A, sizeof user);
     EXPECT_EQ(findUser(&user, &domain, "alice"), 0);
     EXPECT_STREQ(user.UserId.data(), "alice");
-    EXPECT_EQ(user.Flags, NewUserFlags);
+    EXPECT_EQ(user.Flags, kNewUserFlags);
     EXPECT_EQ(user.Password[0], '\0');
     std::strcpy(user.Password.data(), "alice-pw");
     std::strcpy(user.FullName.data(), "Alice Example");
@@ -263,7 +263,7 @@ TEST_F(Vault, NoUserJoinsADomainThatIsNotStored) {
     ASSERT_EQ(readDomain(&domain, "example.net"), 0);
     UserData user;
     EXPECT_EQ(findUser(&user, &domain, "carol"), 0);
-    EXPECT_EQ(user.Flags, NewUserFlags);
+    EXPECT_EQ(user.Flags, kNewUserFlags);
     user.Flags = 0x80;
     EXPECT_EQ(addUser(&user, &domain), 0);
     EXPECT_EQ(addAlias(&domain, "sales", "carol"), 0);
@@ -315,9 +315,9 @@ TEST_F(Vault, AddressCountIsTheStoredValue) {
     EXPECT_EQ(countAddresses(0), 0);
     ASSERT_EQ(openDatabase(), 1);
     EXPECT_EQ(countAddresses(0), 0);
-    SetNumber(postern::SuiteDomainsKey, "AddressCount", 2);
+    SetNumber(postern::kSuiteDomainsKey, "AddressCount", 2);
     EXPECT_EQ(countAddresses(0), 2);
-    SetNumber(postern::SuiteDomainsKey, "AddressCount", 1);
+    SetNumber(postern::kSuiteDomainsKey, "AddressCount", 1);
     EXPECT_EQ(countAddresses(0), 1);
 }
 
@@ -343,7 +343,7 @@ void SeedOldDatabase() {
 TEST_F(Vault, OldUsersAreListedWithoutTheSuitesOwnKeys) {
     SeedOldDatabase();
     ASSERT_EQ(openDatabase(), 1); // the Domains key is no user either
-    SetText(postern::SuiteDomainsKey, "Password", "not a user");
+    SetText(postern::kSuiteDomainsKey, "Password", "not a user");
     SendMessageA(list_.get(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("left over"));
     char database[268] = "SOFTWARE\\Corvane\\Postern";
     EXPECT_EQ(listOldUsers(list_.get(), database, 1), 1);
@@ -362,7 +362,7 @@ TEST_F(Vault, OldUsersAreReadIntoFreshRecords) {
     EXPECT_STREQ(user.UserId.data(), "alice");
     EXPECT_STREQ(user.Password.data(), "alice-pw");
     EXPECT_STREQ(user.FullName.data(), "Alice Example");
-    EXPECT_EQ(user.Flags, NewUserFlags);
+    EXPECT_EQ(user.Flags, kNewUserFlags);
     for (const char c : user.Reserved2)
         ASSERT_EQ(c, '\0');
     EXPECT_EQ(readOldUser(&user, database, "bob"), 1);
@@ -407,7 +407,7 @@ TEST_F(Vault, OldAliasesThatCannotBeListedWholeFailTheListing) {
         std::string target;
     };
     for (const Case& c : {Case{"a=b", "x"}, Case{"huge", std::string(600, 't')}}) {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         SeedOldDatabase();
         SetText(Key("_aliases"), c.name, c.target);
         SendMessageA(list_.get(), LB_RESETCONTENT, 0, 0);
@@ -415,7 +415,7 @@ TEST_F(Vault, OldAliasesThatCannotBeListedWholeFailTheListing) {
         EXPECT_EQ(listOldAliases(list_.get(), 0, 1), 0) << c.name;
         EXPECT_EQ(ListEntries(list_.get()), std::vector<std::string>{"users"}) << c.name;
     }
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
     SeedOldDatabase();
     SetNumber(Key("_aliases"), "number", 5);
     EXPECT_EQ(listOldAliases(list_.get(), 0, 1), 0);

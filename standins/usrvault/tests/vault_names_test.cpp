@@ -140,7 +140,7 @@ TEST(Records, AFreshUserHasTheLibrarysDefaultFlags) {
     std::memset(&user, 0x5A, sizeof user);
     ASSERT_TRUE(StartUser(user, "alice"));
     EXPECT_STREQ(user.UserId.data(), "alice");
-    EXPECT_EQ(user.Flags, NewUserFlags);
+    EXPECT_EQ(user.Flags, kNewUserFlags);
     EXPECT_EQ(user.Password[0], '\0');
     EXPECT_EQ(user.FullName[0], '\0');
     for (const char c : user.Reserved2)

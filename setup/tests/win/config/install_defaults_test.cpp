@@ -17,8 +17,8 @@ using namespace std::string_literals;
 
 namespace {
 
-constexpr const char* Parameters = postern::TcpipParametersKey;
-constexpr const char* Global = postern::SuiteGlobalKey;
+constexpr const char* Parameters = postern::kTcpipParametersKey;
+constexpr const char* Global = postern::kSuiteGlobalKey;
 
 const std::string WindowsIni = "[_GLOBAL]\r\nMAILDIR=D:\\WINMAIL\r\nHOSTNAME=win.example\r\n";
 const std::string CurrentIni = "[_GLOBAL]\r\nMAILDIR=E:\\CURMAIL\r\nHOSTNAME=cur.example\r\n";
@@ -61,11 +61,11 @@ class InstallDefaults : public ::testing::Test {
   protected:
     SavedValue hostname_{Parameters, "Hostname"};
     SavedValue domain_{Parameters, "Domain"};
-    SavedValue bind_{postern::TcpipLinkageKey, "Bind"};
-    ScratchKey net1_{std::string(postern::ServicesKey) + "\\PstTestNet1"};
-    ScratchKey net0_{std::string(postern::ServicesKey) + "\\PstTestNet0"};
-    ScratchKey net2_{std::string(postern::ServicesKey) + "\\PstTestNet2"};
-    ScratchKey suite_{postern::SuiteRootKey};
+    SavedValue bind_{postern::kTcpipLinkageKey, "Bind"};
+    ScratchKey net1_{std::string(postern::kServicesKey) + "\\PstTestNet1"};
+    ScratchKey net0_{std::string(postern::kServicesKey) + "\\PstTestNet0"};
+    ScratchKey net2_{std::string(postern::kServicesKey) + "\\PstTestNet2"};
+    ScratchKey suite_{postern::kSuiteRootKey};
     std::string windowsIni_ = WindowsFolder() + "\\POSTERN.INI";
     std::optional<std::string> savedWindowsIni_ = ReadFileBytes(windowsIni_);
     std::string folder_;
@@ -79,7 +79,7 @@ class InstallDefaults : public ::testing::Test {
         ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str())) << folder_;
         DeleteFileA(windowsIni_.c_str());
         // Two adapters and one without an address.
-        ASSERT_TRUE(SetValue(postern::TcpipLinkageKey, "Bind", REG_MULTI_SZ,
+        ASSERT_TRUE(SetValue(postern::kTcpipLinkageKey, "Bind", REG_MULTI_SZ,
                              "\\Device\\PstTestNet1\0\\Device\\PstTestNet0\0"
                              "\\Device\\PstTestNet2\0\0"s));
         ASSERT_TRUE(SetValue(Adapter("PstTestNet1"), "IPAddress", REG_MULTI_SZ, "192.0.2.5\0\0"s));
@@ -100,7 +100,7 @@ class InstallDefaults : public ::testing::Test {
     }
 
     static std::string Adapter(const char* name) {
-        return std::string(postern::ServicesKey) + "\\" + name + "\\Parameters\\TCPIP";
+        return std::string(postern::kServicesKey) + "\\" + name + "\\Parameters\\TCPIP";
     }
     static void ResetSession() {
         Session.TopDir.fill('\0');
@@ -114,8 +114,8 @@ class InstallDefaults : public ::testing::Test {
 
     void Seed(const Case& c) {
         ResetSession();
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         if (c.tcpip) {
             ASSERT_TRUE(SetText(Parameters, "Hostname", "tcpip-host"));
             ASSERT_TRUE(SetText(Parameters, "Domain", "example.net"));

@@ -17,11 +17,11 @@ using namespace std::string_literals;
 
 namespace {
 
-constexpr const char* Parameters = postern::TcpipParametersKey;
-constexpr const char* Linkage = postern::TcpipLinkageKey;
+constexpr const char* Parameters = postern::kTcpipParametersKey;
+constexpr const char* Linkage = postern::kTcpipLinkageKey;
 
 std::string AdapterKey(const std::string& name) {
-    return std::string(postern::ServicesKey) + "\\" + name + "\\Parameters\\TCPIP";
+    return std::string(postern::kServicesKey) + "\\" + name + "\\Parameters\\TCPIP";
 }
 
 // A value to seed: absent (nullopt), or the bytes with or without their NUL.
@@ -63,11 +63,11 @@ class TcpipConfiguration : public ::testing::Test {
     SavedValue hostname_{Parameters, "Hostname"};
     SavedValue domain_{Parameters, "Domain"};
     SavedValue bind_{Linkage, "Bind"};
-    ScratchKey net0_{std::string(postern::ServicesKey) + "\\PstTestNet0"};
-    ScratchKey net1_{std::string(postern::ServicesKey) + "\\PstTestNet1"};
-    ScratchKey net2_{std::string(postern::ServicesKey) + "\\PstTestNet2"};
-    ScratchKey net3_{std::string(postern::ServicesKey) + "\\PstTestNet3"};
-    ScratchKey net4_{std::string(postern::ServicesKey) + "\\PstTestNet4"};
+    ScratchKey net0_{std::string(postern::kServicesKey) + "\\PstTestNet0"};
+    ScratchKey net1_{std::string(postern::kServicesKey) + "\\PstTestNet1"};
+    ScratchKey net2_{std::string(postern::kServicesKey) + "\\PstTestNet2"};
+    ScratchKey net3_{std::string(postern::kServicesKey) + "\\PstTestNet3"};
+    ScratchKey net4_{std::string(postern::kServicesKey) + "\\PstTestNet4"};
 
     static void SetBind(const std::string& bytes) {
         ASSERT_TRUE(SetValue(Linkage, "Bind", REG_MULTI_SZ, bytes));

@@ -59,7 +59,7 @@ StoredValue Read(const char* keyPath, const char* name) {
 }
 
 StoredValue Global(const char* name) {
-    return Read(postern::SuiteGlobalKey, name);
+    return Read(postern::kSuiteGlobalKey, name);
 }
 
 // A text value as stored with its NUL counted.
@@ -76,7 +76,7 @@ DWORD DwordOf(const StoredValue& value) {
 
 void SetGlobalText(const char* name, const std::string& text) {
     postern::UniqueHkey key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::SuiteGlobalKey, 0, nullptr, 0,
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, postern::kSuiteGlobalKey, 0, nullptr, 0,
                               KEY_SET_VALUE, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key.get(), name, 0, REG_EXPAND_SZ,
@@ -114,7 +114,7 @@ class AddUserQuestionAnswerer {
 class ServerConfig : public ::testing::Test {
   protected:
     void SetUp() override {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSmtpKey);
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
@@ -130,7 +130,7 @@ class ServerConfig : public ::testing::Test {
         Session.Instance = GetModuleHandleA(nullptr);
     }
     void TearDown() override {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSmtpKey);
         postern::RemoveTree(root_);
         Session = SetupSession{};
@@ -234,7 +234,7 @@ TEST_F(ServerConfig, UpdateKeepsWhatIsPresentAndRewritesTheRest) {
 // update writes everything but MultiFlag, so that the next one converts again.
 TEST_F(ServerConfig, AnIncompleteConversionLeavesOnlyMultiFlagUnwritten) {
     for (const bool incomplete : {false, true}) {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         SetGlobalText("InstDate", "19970301-1200");
         Session.ConversionIncomplete = incomplete;
         EXPECT_EQ(Write(0), 1);

@@ -62,7 +62,7 @@ const char* StateName(DWORD state) {
 }
 
 std::string ImagePath(const char* name) {
-    const std::string key = std::string(postern::ServicesKey) + "\\" + name;
+    const std::string key = std::string(postern::kServicesKey) + "\\" + name;
     const auto image = postern::RegistryValueBytes(HKEY_LOCAL_MACHINE, key, "ImagePath");
     if (!image)
         return KeyExists(key) ? "(no ImagePath)" : "(no key)";
@@ -104,7 +104,7 @@ class ServicePasses : public ::testing::Test {
         DeleteFileA(Decoy);
     }
     static void RemoveAll() {
-        for (const SuiteService& service : SuiteServices)
+        for (const SuiteService& service : kSuiteServices)
             RemoveNamedService(service.Name);
     }
     static void RegisterTermsvc() {
@@ -131,8 +131,8 @@ constexpr DWORD Absent = 0;
 TEST_F(ServicePasses, ANewInstallationRegistersQuotedPathsAndStartsTwo) {
     InstallAndStartServices(TopDir);
     StartTermsvcIfItRan();
-    for (std::size_t i = 0; i < SuiteServices.size(); ++i) {
-        const SuiteService& service = SuiteServices[i];
+    for (std::size_t i = 0; i < kSuiteServices.size(); ++i) {
+        const SuiteService& service = kSuiteServices[i];
         if (service.ProgramFile == nullptr)
             EXPECT_EQ(ImagePath(service.Name), "(no key)") << "setup never registers TERMSVC";
         else
@@ -156,7 +156,7 @@ TEST_F(ServicePasses, TheUpdateRestartsWhatWasRunning) {
     // Running: LOGSVC, PASSSVC, PLANSVC, WATCHSVC, TERMSVC, RELAYSVC.
 
     StopSuiteServices();
-    for (const SuiteService& service : SuiteServices)
+    for (const SuiteService& service : kSuiteServices)
         EXPECT_EQ(ServiceState(service.Name), Stopped)
             << service.Name << " has stopped when the pass returns, state "
             << StateName(ServiceState(service.Name));
@@ -183,7 +183,7 @@ TEST_F(ServicePasses, AnUpdateAfterLittleRanStartsTheThreeAndInstallsTheMonitor)
     RegisterTermsvc();
     RemoveNamedService("WATCHSVC"); // not installed
     ASSERT_TRUE(Start("DIRSVC"));
-    ControlSuiteService("PASSSVC", StopOperation); // installed but stopped
+    ControlSuiteService("PASSSVC", kStopOperation); // installed but stopped
 
     StopSuiteServices();
     EXPECT_EQ(Session.PlanWasRunning, 0);
@@ -213,7 +213,7 @@ TEST_F(ServicePasses, ANewInstallationOverAnEarlierOneKeepsTermsvc) {
 
     StopSuiteServices();
     DeleteSuiteServices();
-    for (const SuiteService& service : SuiteServices) {
+    for (const SuiteService& service : kSuiteServices) {
         const bool kept = std::string(service.Name) == "TERMSVC";
         postern::WaitFor([&] { return (ServiceState(service.Name) == 0) != kept; }, 10000);
         EXPECT_EQ(ServiceState(service.Name) != 0, kept) << service.Name;
@@ -245,24 +245,25 @@ TEST_F(ServicePasses, SingleOperationsAnswerWhatHappened) {
         {"operation 3 does nothing", 0, Stopped, [] { return ControlSuiteService("RELAYSVC", 3); }},
         {"operation 0 does nothing", 0, Stopped, [] { return ControlSuiteService("RELAYSVC", 0); }},
         {"stopping a stopped service", 0, Stopped,
-         [] { return ControlSuiteService("RELAYSVC", StopOperation); }},
+         [] { return ControlSuiteService("RELAYSVC", kStopOperation); }},
         {"stopping it by its key", 0, Stopped,
-         [] { return StopInstalledService(SuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
-        {"starting it", 1, Running, [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+         [] { return StopInstalledService(kSuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
+        {"starting it", 1, Running,
+         [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
         {"starting it again", 0, Running,
-         [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+         [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
         {"stopping it waits for the stop", 1, Stopped,
-         [] { return ControlSuiteService("RELAYSVC", StopOperation); }},
+         [] { return ControlSuiteService("RELAYSVC", kStopOperation); }},
         {"starting it once more", 1, Running,
-         [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+         [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
         {"stopping it by its key", 1, Stopped,
-         [] { return StopInstalledService(SuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
+         [] { return StopInstalledService(kSuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
         {"deleting it", 1, Absent, [] { return DeleteSuiteService("RELAYSVC"); }},
         {"deleting it again", 0, Absent, [] { return DeleteSuiteService("RELAYSVC"); }},
         {"a service that does not exist", 0, Absent,
-         [] { return ControlSuiteService("RELAYSVC", StartOperation); }},
+         [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
         {"a key that does not exist", 0, Absent,
-         [] { return StopInstalledService(SuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
+         [] { return StopInstalledService(kSuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -281,7 +282,7 @@ TEST_F(ServicePasses, AKeyWithoutImagePathIsNotAnInstalledService) {
     ASSERT_EQ(RunAndWait(Quoted("DIRSVC.exe") + " -installquiet"), 0u);
     ASSERT_TRUE(Start("DIRSVC"));
     // A key of the same shape without ImagePath: the test asks by that key.
-    const std::string other = std::string(postern::ServicesKey) + "\\PSTNOIMAGE";
+    const std::string other = std::string(postern::kServicesKey) + "\\PSTNOIMAGE";
     ScratchKey scratch(other);
     ASSERT_TRUE(SetText(other, "DisplayName", "no image"));
     EXPECT_EQ(StopInstalledService(other.c_str(), "DIRSVC"), 0);
@@ -297,7 +298,7 @@ TEST_F(ServicePasses, AnImagePathLongerThan200BytesStillCounts) {
     ASSERT_EQ(RunAndWait("\"" + program + "\" -installquiet"), 0u);
     ASSERT_GT(ImagePath("PLANSVC").size(), 200u);
     ASSERT_TRUE(Start("PLANSVC"));
-    EXPECT_EQ(StopInstalledService(SuiteServices[PlanSvc].KeyPath, "PLANSVC"), 1);
+    EXPECT_EQ(StopInstalledService(kSuiteServices[PlanSvc].KeyPath, "PLANSVC"), 1);
     EXPECT_EQ(ServiceState("PLANSVC"), Stopped);
 }
 
@@ -453,7 +454,7 @@ TEST(StopWait, AStopEndsWithTheServiceAndItsProcessOrGivesUpWithAWarning) {
         const UniqueKernelHandle process = ServiceProcess(c.service);
         ASSERT_TRUE(process);
         TracedWarnings warnings;
-        EXPECT_EQ(ControlSuiteService(c.service, StopOperation), 1);
+        EXPECT_EQ(ControlSuiteService(c.service, kStopOperation), 1);
         EXPECT_EQ(Ended(process.get()), c.processEnded);
         EXPECT_STREQ(StateName(ServiceState(c.service)), c.stateAfter);
         const std::vector<std::string> found = warnings.Mentioning(c.service);

@@ -239,7 +239,7 @@ TEST_F(Wizard, AUserTheLibraryDoesNotAddIsReportedAndTheQuestionAsksAgain) {
     Answer(AnotherQuestion, IDOK);
     ASSERT_TRUE(Ended());
     EXPECT_FALSE(
-        config_test::KeyExists(std::string(postern::SuiteDomainsKey) + "\\" + UnstoredDomain));
+        config_test::KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + UnstoredDomain));
     EXPECT_EQ(Session.AddUserQuestions, 2);
 }
 

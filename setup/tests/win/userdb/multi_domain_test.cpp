@@ -29,7 +29,7 @@ using config_test::SetText;
 
 namespace {
 
-const std::string Root = postern::SuiteRootKey;
+const std::string Root = postern::kSuiteRootKey;
 constexpr char Warning[] = "WARNING! Please Read!";
 
 void SetNumber(const std::string& key, const char* name, DWORD value) {
@@ -88,7 +88,7 @@ std::string LeftBehind(const std::string& reason, const std::string& counts) {
 class Conversion : public ::testing::Test {
   protected:
     void SetUp() override {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         postern::CopyText(Session.HostName, Domain);
         Session.Instance = GetModuleHandleA(nullptr);
         Session.ConversionIncomplete = false;
@@ -96,14 +96,14 @@ class Conversion : public ::testing::Test {
     }
     void TearDown() override {
         thread_.reset();
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         DeleteFileA((base_ + ".ini").c_str());
         DeleteFileA((base_ + ".log").c_str());
     }
     // An installation before virtual domains, with its user database.
     void OldInstallation(DWORD addresses) {
         SetText(Root + "\\Global", "InstDate", "Mon Jan 06 10:00:00 1997");
-        SetNumber(postern::SuiteDomainsKey, "AddressCount", addresses);
+        SetNumber(postern::kSuiteDomainsKey, "AddressCount", addresses);
         OldUser("alice", "alice-pw");
         OldUser("bob", "bob-pw");
         SetNumber(Root + "\\bob", "Flags", 0x41);
@@ -119,7 +119,7 @@ class Conversion : public ::testing::Test {
         SetText(Root + "\\_aliases", alias, target);
     }
     std::string Alias(const char* alias) {
-        return TextValue(std::string(postern::SuiteDomainsKey) + "\\" + Domain + "\\Aliases",
+        return TextValue(std::string(postern::kSuiteDomainsKey) + "\\" + Domain + "\\Aliases",
                          alias);
     }
     void Start() {
@@ -183,7 +183,7 @@ TEST_F(Conversion, WithoutAnOldInstallationNothingIsAsked) {
         bool multiFlag;
     };
     for (const Case c : {Case{true, true}, Case{false, false}, Case{false, true}}) {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         OldUser("alice", "alice-pw");
         if (c.instDate)
             SetText(Root + "\\Global", "InstDate", "Mon Jan 06 10:00:00 1997");
@@ -192,7 +192,7 @@ TEST_F(Conversion, WithoutAnOldInstallationNothingIsAsked) {
         Start();
         EXPECT_EQ(Result(), 1) << c.instDate << c.multiFlag;
         EXPECT_TRUE(KeyExists(Root + "\\alice"));
-        EXPECT_FALSE(KeyExists(std::string(postern::SuiteDomainsKey) + "\\" + Domain));
+        EXPECT_FALSE(KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + Domain));
         EXPECT_TRUE(KeyExists(Root + "\\Global")) << "opened with creation";
     }
 }
@@ -205,7 +205,7 @@ TEST_F(Conversion, TheWarningCountsTheAddressesAndItsCancelChangesNothing) {
     };
     for (const Case c : {Case{0, "", IDCANCEL}, Case{1, "", VK_ESCAPE}, Case{2, "es", SC_CLOSE},
                          Case{12, "es", IDCANCEL}}) {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         OldInstallation(c.addresses);
         OldAlias("staff", "roster mylist");
         const std::string before = Tree(Root);
@@ -308,7 +308,7 @@ TEST_F(Conversion, ConvertDatabaseMovesTheOldUsersAndAliasesIntoTheHostsDomain) 
     EXPECT_FALSE(KeyExists(Root + "\\bob"));
     EXPECT_TRUE(KeyExists(Root + "\\carol")) << "not read, so not deleted";
     EXPECT_EQ(TextValue(Root + "\\Global", "InstDate"), "Mon Jan 06 10:00:00 1997");
-    EXPECT_TRUE(KeyExists(std::string(postern::SuiteDomainsKey)));
+    EXPECT_TRUE(KeyExists(std::string(postern::kSuiteDomainsKey)));
 
     EXPECT_EQ(Alias("staff"), "roster example.com mylist");
     EXPECT_EQ(Alias("prog"), "|c:\\pst\\roster.exe example.com mylist");
@@ -364,7 +364,7 @@ TEST_F(Conversion, NothingIsConvertedWithoutTheDomainOrTheProgressDialog) {
          "The progress of the conversion cannot be shown"},
     };
     for (const Case& c : cases) {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         Session.ConversionIncomplete = false;
         postern::CopyText(Session.HostName, c.host.c_str());
         OldInstallation(1);
@@ -395,7 +395,7 @@ TEST_F(Conversion, UnattendedRunsAnswerTheWarningFromConvertDatabase) {
         {"ConvertDatabase=maybe", 0, "Cancel Installation (quitting)", 1},
     };
     for (const Case& c : cases) {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         OldInstallation(2);
         result_ = -5;
         const std::string log =

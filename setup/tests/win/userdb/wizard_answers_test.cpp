@@ -185,7 +185,7 @@ TEST_F(WizardRun, AUserTheLibraryDoesNotAddIsRefusedWithAWarning) {
             << userId;
     EXPECT_EQ(LinesStarting("installer dialog \"Add a user?\": ").size(), 3u);
     EXPECT_FALSE(
-        config_test::KeyExists(std::string(postern::SuiteDomainsKey) + "\\" + UnstoredDomain));
+        config_test::KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + UnstoredDomain));
     EXPECT_EQ(LogLines().back(), "end: completed");
 }
 

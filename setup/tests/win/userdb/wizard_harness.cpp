@@ -13,7 +13,7 @@
 namespace wizard_test {
 
 void FreshDatabase() {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::SuiteRootKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
     StoreDomain(Domain);
 }
 
@@ -50,7 +50,7 @@ bool FindStoredUser(const char* userId, UserRecord& user) {
 
 std::vector<std::string> StoredUserIds() {
     std::vector<std::string> ids;
-    const std::string path = std::string(postern::SuiteDomainsKey) + "\\" + Domain + "\\Users";
+    const std::string path = std::string(postern::kSuiteDomainsKey) + "\\" + Domain + "\\Users";
     postern::UniqueHkey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return ids;
