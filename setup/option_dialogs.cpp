@@ -30,7 +30,7 @@ using EventWord = std::array<char, 16>;
 // returns the classified event.
 DialogEvent Show(UINT number, const char* procedure) {
     EventWord event{};
-    RunDialog(DialogLibraryName, number, procedure, kHelpDialogNumber, HelpDlgProc, event,
+    RunDialog(kDialogLibraryName, number, procedure, kHelpDialogNumber, kHelpDlgProc, event,
               kEventLimit);
     return ClassifyDialogEvent(event.data());
 }
@@ -38,7 +38,7 @@ DialogEvent Show(UINT number, const char* procedure) {
 // A dialog with no help.
 DialogEvent ShowWithoutHelp(UINT number, const char* procedure) {
     EventWord event{};
-    RunDialog(DialogLibraryName, number, procedure, 0, nullptr, event, kEventLimit);
+    RunDialog(kDialogLibraryName, number, procedure, 0, nullptr, event, kEventLimit);
     return ClassifyDialogEvent(event.data());
 }
 
@@ -138,7 +138,7 @@ void ShowUntilContinued(UINT number, const char* procedure, Prepare prepare, Tak
 } // namespace
 
 void ShowWelcome() {
-    ShowUntilContinued(kWelcomeDialog, InfoDlgProc, NothingToPrepare, [] {});
+    ShowUntilContinued(kWelcomeDialog, kInfoDlgProc, NothingToPrepare, [] {});
 }
 
 void AskSetupMode() {
@@ -151,7 +151,7 @@ void AskSetupMode() {
             AddSymbolItem("OptionsGreyed", "3");
         }
     };
-    ShowUntilContinued(kSetupTypeDialog, RadioDlgProc, presetType,
+    ShowUntilContinued(kSetupTypeDialog, kRadioDlgProc, presetType,
                        [] { Session.SetupMode = CheckedButton() - '0'; });
 }
 
@@ -161,7 +161,7 @@ bool AskUserDatabase() {
         const char preset[2] = {static_cast<char>('1' + Session.UserDbOption), '\0'};
         SetSymbol("RadioDefault", preset);
     };
-    return AskUntilAnswered(kUserDatabaseDialog, RadioDlgProc, presetChoice, [] {
+    return AskUntilAnswered(kUserDatabaseDialog, kRadioDlgProc, presetChoice, [] {
         // Option 1 is the Windows NT user database (0), option 2 the suite's
         // own (1); any other answer keeps the current choice.
         const char checked = CheckedButton();
@@ -174,7 +174,7 @@ bool AskUserDatabase() {
 bool AskHostName() {
     SetSymbol("EditTextIn", Session.HostName.data());
     SetSymbol("EditFocus", "END");
-    return AskUntilAnswered(kHostNameDialog, EditDlgProc, NothingToPrepare, [] {
+    return AskUntilAnswered(kHostNameDialog, kEditDlgProc, NothingToPrepare, [] {
         GetSymbol("EditTextOut", Session.HostName, kValueLimit);
         return true;
     });
@@ -182,12 +182,13 @@ bool AskHostName() {
 
 bool AskDestination() {
     OfferDirectory(Session.DestDir.data());
-    return AskUntilAnswered(kDestinationDialog, EditDlgProc, NothingToPrepare, DestinationAccepted);
+    return AskUntilAnswered(kDestinationDialog, kEditDlgProc, NothingToPrepare,
+                            DestinationAccepted);
 }
 
 void ShowBadDirectory() {
     for (;;) {
-        switch (ShowWithoutHelp(kBadDirectoryDialog, Info0DlgProc)) {
+        switch (ShowWithoutHelp(kBadDirectoryDialog, kInfo0DlgProc)) {
         case DialogEvent::Continue:
         case DialogEvent::Cancel:
             Close();
@@ -204,7 +205,7 @@ void ShowBadDirectory() {
 
 void ConfirmQuit() {
     for (;;) {
-        switch (Show(kQuitDialog, QuitDlgProc)) {
+        switch (Show(kQuitDialog, kQuitDlgProc)) {
         case DialogEvent::Continue:
         case DialogEvent::Cancel:
             Close();

@@ -39,7 +39,7 @@ using LinkedFunction = void (*)();
 };
 
 constexpr DWORD kVersionInfoSize = 148;
-constexpr const char* SetupCaption = "Postern Setup";
+constexpr const char* kSetupCaption = "Postern Setup";
 
 // Reads the system version into the session. False when the system is not
 // Windows NT (the refusal has been shown); true otherwise, also when the
@@ -48,7 +48,7 @@ bool CheckSystemVersion() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = kVersionInfoSize;
     if (!GetVersionExA(&version)) {
-        MessageBoxA(nullptr, "Failed to get OS version. Assuming 3.5 or earlier.", SetupCaption,
+        MessageBoxA(nullptr, "Failed to get OS version. Assuming 3.5 or earlier.", kSetupCaption,
                     MB_ICONSTOP | MB_OK);
         return true;
     }
@@ -56,7 +56,7 @@ bool CheckSystemVersion() {
     Session.MinorVersion = version.dwMinorVersion;
     Session.Nt351OrLater = IsNt351OrLater(version.dwMajorVersion, version.dwMinorVersion);
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
-        MessageBoxA(nullptr, "This product may only be installed on Windows NT.", SetupCaption,
+        MessageBoxA(nullptr, "This product may only be installed on Windows NT.", kSetupCaption,
                     MB_ICONSTOP | MB_OK);
         return false;
     }
@@ -65,7 +65,7 @@ bool CheckSystemVersion() {
 
 // Frame bitmap and title, the proposals, the description file and the source.
 void PrepareRun() {
-    SetFrameBitmap(DialogLibraryName, 1);
+    SetFrameBitmap(kDialogLibraryName, 1);
     std::array<char, 64> title;
     postern::FormatText(title, "Postern Server for Windows NT %u.%u",
                         static_cast<unsigned>(Session.MajorVersion),

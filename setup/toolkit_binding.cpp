@@ -113,7 +113,7 @@ void FatalStop() {
         std::array<char, 16> event{};
         DialogEvent outcome;
         do {
-            RunDialog(DialogLibraryName, kFatalStopDialog, Info0DlgProc, 0, nullptr, event,
+            RunDialog(kDialogLibraryName, kFatalStopDialog, kInfo0DlgProc, 0, nullptr, event,
                       kEventLimit);
             outcome = ClassifyDialogEvent(event.data());
         } while (outcome != DialogEvent::Continue && outcome != DialogEvent::Cancel);

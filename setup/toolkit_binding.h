@@ -8,14 +8,14 @@
 #include <span>
 
 // Names of the dialog library and of its dialog procedures.
-inline constexpr const char* DialogLibraryName = "mscuistf.dll";
-inline constexpr const char* InfoDlgProc = "FInfoDlgProc";
-inline constexpr const char* QuitDlgProc = "FQuitDlgProc";
-inline constexpr const char* EditDlgProc = "FEditDlgProc";
-inline constexpr const char* Info0DlgProc = "FInfo0DlgProc";
-inline constexpr const char* RadioDlgProc = "FRadioDlgProc";
-inline constexpr const char* HelpDlgProc = "FHelpDlgProc";
-inline constexpr const char* ModelessDlgProc = "FModelessDlgProc";
+inline constexpr const char* kDialogLibraryName = "mscuistf.dll";
+inline constexpr const char* kInfoDlgProc = "FInfoDlgProc";
+inline constexpr const char* kQuitDlgProc = "FQuitDlgProc";
+inline constexpr const char* kEditDlgProc = "FEditDlgProc";
+inline constexpr const char* kInfo0DlgProc = "FInfo0DlgProc";
+inline constexpr const char* kRadioDlgProc = "FRadioDlgProc";
+inline constexpr const char* kHelpDlgProc = "FHelpDlgProc";
+inline constexpr const char* kModelessDlgProc = "FModelessDlgProc";
 constexpr UINT kHelpDialogNumber = 900;
 
 // Limits of the dialog-event reads: 15 for option dialogs, 16 in the work step.

@@ -28,7 +28,7 @@ constexpr LONG kBillboardTicks = 5;
 constexpr int kGaugeX = 200;
 constexpr int kGaugeY = 130;
 
-constexpr const char* ProgramGroup = "Postern";
+constexpr const char* kProgramGroup = "Postern";
 constexpr int kShowGroupCommand = 1;
 
 struct ProgramItem {
@@ -52,20 +52,20 @@ constexpr std::array<ProgramItem, 9> kProgramItems = {{
 // Shows a modeless work dialog of the dialog library; it stays up.
 void ShowWorkDialog(UINT number) {
     std::array<char, kWorkEventLimit + 1> event{};
-    RunDialog(DialogLibraryName, number, ModelessDlgProc, 0, nullptr, event, kWorkEventLimit);
+    RunDialog(kDialogLibraryName, number, kModelessDlgProc, 0, nullptr, event, kWorkEventLimit);
 }
 
 // The group "Postern" with its items; DestDir ends in a backslash, so each
 // command line has exactly one between directory and file.
 void CreateSuiteGroup() {
-    CreateProgramGroup(ProgramGroup, "", kGroupOption);
-    ShowProgramGroup(ProgramGroup, kShowGroupCommand, kGroupOption);
+    CreateProgramGroup(kProgramGroup, "", kGroupOption);
+    ShowProgramGroup(kProgramGroup, kShowGroupCommand, kGroupOption);
     for (const ProgramItem& item : kProgramItems) {
         if (item.onlyWhenPresent && !FileExists(item.file))
             continue;
         std::array<char, 2 * MAX_PATH> commandLine{};
         if (postern::FormatText(commandLine, "%s%s", Session.DestDir.data(), item.file))
-            CreateProgramItem(ProgramGroup, item.caption, commandLine.data(), kItemOption);
+            CreateProgramItem(kProgramGroup, item.caption, commandLine.data(), kItemOption);
     }
 }
 
@@ -112,7 +112,7 @@ void PrepareCopy() {
     AddSectionToCopyList("Files", source, destination);
     AddSectionToCopyList(Session.Nt351OrLater ? "F351" : "F35", source, destination);
     for (const UINT billboard : kBillboards)
-        AddBillboard(DialogLibraryName, billboard, ModelessDlgProc, kBillboardTicks);
+        AddBillboard(kDialogLibraryName, billboard, kModelessDlgProc, kBillboardTicks);
     PlaceGauge(kGaugeX, kGaugeY);
     RestoreCursor(previous);
 }
@@ -135,8 +135,8 @@ void RunWorkStep() {
 void ShowCompletion() {
     std::array<char, 16> event{};
     do {
-        RunDialog(DialogLibraryName, kCompletionDialog, InfoDlgProc, kHelpDialogNumber, HelpDlgProc,
-                  event, kEventLimit);
+        RunDialog(kDialogLibraryName, kCompletionDialog, kInfoDlgProc, kHelpDialogNumber,
+                  kHelpDlgProc, event, kEventLimit);
     } while (ClassifyDialogEvent(event.data()) != DialogEvent::Continue);
     CloseDialogs(1);
 }

@@ -17,9 +17,9 @@
 namespace setup_test {
 namespace {
 
-constexpr char AdapterService[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1";
-constexpr char AdapterKey[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1\\Parameters\\TCPIP";
-constexpr char AdapterDevice[] = "\\Device\\PSTNET1";
+constexpr char kAdapterService[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1";
+constexpr char kAdapterKey[] = "SYSTEM\\CurrentControlSet\\Services\\PSTNET1\\Parameters\\TCPIP";
+constexpr char kAdapterDevice[] = "\\Device\\PSTNET1";
 
 std::string SystemFolder() {
     char folder[MAX_PATH] = "";
@@ -57,12 +57,12 @@ std::string DomainKey(const std::string& domain) {
 
 SuiteSandbox::SuiteSandbox(std::vector<std::string> installFolders)
     : installFolders_(std::move(installFolders)), hosts_(postern::ReadFileBytes(HostsPath())),
-      bind_(postern::kTcpipLinkageKey, "Bind"), adapter_(AdapterService) {
+      bind_(postern::kTcpipLinkageKey, "Bind"), adapter_(kAdapterService) {
     Clear();
-    const std::string device = std::string(AdapterDevice) + '\0' + '\0';
+    const std::string device = std::string(kAdapterDevice) + '\0' + '\0';
     config_test::SetValue(postern::kTcpipLinkageKey, "Bind", REG_MULTI_SZ, device);
-    const std::string address = std::string(AdapterAddress) + '\0' + '\0';
-    config_test::SetValue(AdapterKey, "IPAddress", REG_MULTI_SZ, address);
+    const std::string address = std::string(kAdapterAddress) + '\0' + '\0';
+    config_test::SetValue(kAdapterKey, "IPAddress", REG_MULTI_SZ, address);
 }
 
 SuiteSandbox::~SuiteSandbox() {

@@ -15,10 +15,10 @@
 namespace setup_test {
 
 // The address the sandbox gives the machine's one network adapter.
-inline constexpr const char* AdapterAddress = "192.168.7.10";
+inline constexpr const char* kAdapterAddress = "192.168.7.10";
 
 // For the length of a test: the machine has one TCP/IP adapter with
-// AdapterAddress, and nothing of the suite is installed. When the object goes,
+// kAdapterAddress, and nothing of the suite is installed. When the object goes,
 // the suite's services are stopped and deleted, its registry tree, program
 // group, applet and installation folders removed, HOSTS and the TCP/IP
 // values put back.

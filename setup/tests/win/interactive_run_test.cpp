@@ -13,12 +13,12 @@ using Numbers = std::vector<unsigned>;
 
 namespace {
 
-constexpr int Continue = IDOK;
-constexpr int CancelKey = IDCANCEL;
-constexpr int Back = 101;
-constexpr int Exit = 102;
-constexpr int EditField = 201;
-constexpr int Option1 = 301;
+constexpr int kContinue = IDOK;
+constexpr int kCancelKey = IDCANCEL;
+constexpr int kBack = 101;
+constexpr int kExit = 102;
+constexpr int kEditField = 201;
+constexpr int kOption1 = 301;
 
 // An installer run that the test operates, one dialog outcome at a time.
 class Operator {
@@ -53,7 +53,7 @@ class Operator {
         HWND dialog = WaitingDialog();
         if (dialog == nullptr)
             return ::testing::AssertionFailure() << "no dialog waits";
-        SendMessageA(GetDlgItem(dialog, EditField), WM_SETTEXT, 0,
+        SendMessageA(GetDlgItem(dialog, kEditField), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(text.c_str()));
         return ::testing::AssertionSuccess();
     }
@@ -62,7 +62,7 @@ class Operator {
     // not ask a window of another process).
     std::string FieldText() const {
         char text[300] = "";
-        SendMessageA(GetDlgItem(WaitingDialog(), EditField), WM_GETTEXT, sizeof text,
+        SendMessageA(GetDlgItem(WaitingDialog(), kEditField), WM_GETTEXT, sizeof text,
                      reinterpret_cast<LPARAM>(text));
         return text;
     }
@@ -72,9 +72,9 @@ class Operator {
         HWND dialog = WaitingDialog();
         if (dialog == nullptr)
             return ::testing::AssertionFailure() << "no dialog waits";
-        for (int id = Option1; id < Option1 + 9; ++id)
+        for (int id = kOption1; id < kOption1 + 9; ++id)
             if (HWND option = GetDlgItem(dialog, id))
-                SendMessageA(option, BM_SETCHECK, id == Option1 + n - 1 ? BST_CHECKED : 0, 0);
+                SendMessageA(option, BM_SETCHECK, id == kOption1 + n - 1 ? BST_CHECKED : 0, 0);
         return ::testing::AssertionSuccess();
     }
 
@@ -160,25 +160,25 @@ TEST_F(InteractiveRun, BackAndExitFollowTheDialogTablesAndTheRecordReplays) {
     {
         Operator op(dist, "/record \"" + record + "\"");
         ASSERT_TRUE(op.Started());
-        ASSERT_TRUE(op.Press(Continue)); // welcome
-        ASSERT_TRUE(op.Press(Continue)); // installation type: new, preset
-        ASSERT_TRUE(op.Press(Back));     // user database: back to the type
-        ASSERT_TRUE(op.Press(Continue));
+        ASSERT_TRUE(op.Press(kContinue)); // welcome
+        ASSERT_TRUE(op.Press(kContinue)); // installation type: new, preset
+        ASSERT_TRUE(op.Press(kBack));     // user database: back to the type
+        ASSERT_TRUE(op.Press(kContinue));
         ASSERT_TRUE(op.Choose(2)); // the suite's own user database
-        ASSERT_TRUE(op.Press(Continue));
+        ASSERT_TRUE(op.Press(kContinue));
         ASSERT_TRUE(op.Type("mail.recorded.test"));
-        ASSERT_TRUE(op.Press(Continue)); // host name
-        ASSERT_TRUE(op.Press(Exit));     // destination: the quit confirmation...
-        ASSERT_TRUE(op.Press(Continue)); // ...returns to the destination
+        ASSERT_TRUE(op.Press(kContinue)); // host name
+        ASSERT_TRUE(op.Press(kExit));     // destination: the quit confirmation...
+        ASSERT_TRUE(op.Press(kContinue)); // ...returns to the destination
         ASSERT_TRUE(op.Type("C:\\PSTREC"));
-        ASSERT_TRUE(op.Press(Continue));
+        ASSERT_TRUE(op.Press(kContinue));
         // The configuration's add-user wizard: no user.
-        ASSERT_TRUE(op.PressInInstallerDialog("Add a user?", Continue));
-        // The completion dialog only goes on Continue.
-        ASSERT_TRUE(op.Press(Back));
-        ASSERT_TRUE(op.Press(CancelKey));
-        ASSERT_TRUE(op.Press(Exit));
-        ASSERT_TRUE(op.Press(Continue));
+        ASSERT_TRUE(op.PressInInstallerDialog("Add a user?", kContinue));
+        // The completion dialog only goes on kContinue.
+        ASSERT_TRUE(op.Press(kBack));
+        ASSERT_TRUE(op.Press(kCancelKey));
+        ASSERT_TRUE(op.Press(kExit));
+        ASSERT_TRUE(op.Press(kContinue));
         ASSERT_TRUE(op.Ended());
         EXPECT_EQ(op.ExitStatus(), 0u);
     }
@@ -198,7 +198,7 @@ TEST_F(InteractiveRun, BackAndExitFollowTheDialogTablesAndTheRecordReplays) {
     // The replay answers the same questions the same way, without the detours.
     const auto interactive = dist.Dialogs();
     DeleteFileA(dist.LogPath().c_str());
-    EXPECT_EQ(dist.Run("/answers \"" + record + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + record + "\""), kWarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     const auto replayed = dist.Dialogs();
@@ -212,24 +212,24 @@ TEST_F(InteractiveRun, BadDestinationsLeadBackToTheDestinationDialog) {
     Distribution dist("bad-dest-operator");
     Operator op(dist, "");
     ASSERT_TRUE(op.Started());
-    ASSERT_TRUE(op.Press(Continue)); // welcome
-    ASSERT_TRUE(op.Press(Continue)); // new
-    ASSERT_TRUE(op.Press(Continue)); // user database
-    ASSERT_TRUE(op.Press(Continue)); // host name
+    ASSERT_TRUE(op.Press(kContinue)); // welcome
+    ASSERT_TRUE(op.Press(kContinue)); // new
+    ASSERT_TRUE(op.Press(kContinue)); // user database
+    ASSERT_TRUE(op.Press(kContinue)); // host name
     ASSERT_TRUE(op.Type(""));
-    ASSERT_TRUE(op.Press(Continue)); // empty
-    ASSERT_TRUE(op.Press(Continue)); // bad directory: Continue returns
+    ASSERT_TRUE(op.Press(kContinue)); // empty
+    ASSERT_TRUE(op.Press(kContinue)); // bad directory: kContinue returns
     std::string source = dist.Folder();
     for (char& c : source)
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     ASSERT_TRUE(op.Type(source));
-    ASSERT_TRUE(op.Press(Continue));  // the source folder in other letters
-    ASSERT_TRUE(op.Press(CancelKey)); // bad directory: Cancel returns too
+    ASSERT_TRUE(op.Press(kContinue));  // the source folder in other letters
+    ASSERT_TRUE(op.Press(kCancelKey)); // bad directory: Cancel returns too
     // The refused text is still there to be corrected.
     EXPECT_EQ(op.FieldText(), source);
-    ASSERT_TRUE(op.Press(Back)); // destination: back to the type
-    ASSERT_TRUE(op.Press(Exit)); // type: the quit confirmation
-    ASSERT_TRUE(op.Press(Exit)); // quit
+    ASSERT_TRUE(op.Press(kBack)); // destination: back to the type
+    ASSERT_TRUE(op.Press(kExit)); // type: the quit confirmation
+    ASSERT_TRUE(op.Press(kExit)); // quit
     ASSERT_TRUE(op.Ended());
     EXPECT_EQ(op.ExitStatus(), 0u);
     EXPECT_EQ(Events(dist), (std::vector<std::string>{
@@ -246,15 +246,15 @@ TEST_F(InteractiveRun, ARemovalAfterARefusedDestinationWorksOnTheRegisteredFolde
     Distribution dist("remove-after-refusal");
     Operator op(dist, "");
     ASSERT_TRUE(op.Started());
-    ASSERT_TRUE(op.Press(Continue)); // welcome
-    ASSERT_TRUE(op.Press(Continue)); // type: update, preset
-    ASSERT_TRUE(op.Press(Continue)); // host name
+    ASSERT_TRUE(op.Press(kContinue)); // welcome
+    ASSERT_TRUE(op.Press(kContinue)); // type: update, preset
+    ASSERT_TRUE(op.Press(kContinue)); // host name
     ASSERT_TRUE(op.Type(dist.Folder()));
-    ASSERT_TRUE(op.Press(Continue)); // the source folder: refused
-    ASSERT_TRUE(op.Press(Continue)); // bad directory
-    ASSERT_TRUE(op.Press(Back));     // destination: back to the type
+    ASSERT_TRUE(op.Press(kContinue)); // the source folder: refused
+    ASSERT_TRUE(op.Press(kContinue)); // bad directory
+    ASSERT_TRUE(op.Press(kBack));     // destination: back to the type
     ASSERT_TRUE(op.Choose(3));
-    ASSERT_TRUE(op.Press(Continue)); // removal
+    ASSERT_TRUE(op.Press(kContinue)); // removal
     std::string text;
     ASSERT_TRUE(postern::WaitFor([&] {
         HWND box = FindWindowA("#32770", "Manual Remove");
@@ -280,11 +280,11 @@ TEST_F(InteractiveRun, WelcomeAndTypeShowAgainOnBackAndTheFrameNamesTheSystem) {
     Distribution dist("frame");
     Operator op(dist, "");
     ASSERT_TRUE(op.Started());
-    ASSERT_TRUE(op.Press(Back)); // welcome again
-    ASSERT_TRUE(op.Press(Continue));
-    ASSERT_TRUE(op.Press(Back));      // type again
-    ASSERT_TRUE(op.Press(CancelKey)); // type: Cancel asks to quit
-    ASSERT_TRUE(op.Press(CancelKey)); // the confirmation's Cancel returns
+    ASSERT_TRUE(op.Press(kBack)); // welcome again
+    ASSERT_TRUE(op.Press(kContinue));
+    ASSERT_TRUE(op.Press(kBack));      // type again
+    ASSERT_TRUE(op.Press(kCancelKey)); // type: Cancel asks to quit
+    ASSERT_TRUE(op.Press(kCancelKey)); // the confirmation's Cancel returns
 
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
@@ -294,8 +294,8 @@ TEST_F(InteractiveRun, WelcomeAndTypeShowAgainOnBackAndTheFrameNamesTheSystem) {
                               std::to_string(version.dwMinorVersion);
     EXPECT_EQ(postern::TextOf(op.Frame()), title);
 
-    ASSERT_TRUE(op.Press(Exit));
-    ASSERT_TRUE(op.Press(Exit));
+    ASSERT_TRUE(op.Press(kExit));
+    ASSERT_TRUE(op.Press(kExit));
     ASSERT_TRUE(op.Ended());
     EXPECT_EQ(Events(dist),
               (std::vector<std::string>{"100 BACK", "100 CONTINUE", "800 BACK", "800 CANCEL",
@@ -306,12 +306,12 @@ TEST_F(InteractiveRun, QuitMessageWhileADialogWaitsEndsInTheFatalStop) {
     Distribution dist("wm-quit");
     Operator op(dist, "");
     ASSERT_TRUE(op.Started());
-    ASSERT_TRUE(op.Press(Continue)); // welcome
-    ASSERT_TRUE(op.PostQuit());      // while the installation type waits
+    ASSERT_TRUE(op.Press(kContinue)); // welcome
+    ASSERT_TRUE(op.PostQuit());       // while the installation type waits
     // The type dialog ends without an outcome, so wait for the next one.
     ASSERT_TRUE(
         postern::WaitFor([&] { return dist.LogContains("dialog 400 FInfo0DlgProc shown"); }));
-    ASSERT_TRUE(op.Press(Continue)); // the fatal-stop dialog
+    ASSERT_TRUE(op.Press(kContinue)); // the fatal-stop dialog
     ASSERT_TRUE(op.Ended());
     EXPECT_EQ(op.ExitStatus(), 0u);
     EXPECT_EQ(Events(dist), (std::vector<std::string>{"100 CONTINUE", "400 CONTINUE"}));

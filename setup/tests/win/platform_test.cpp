@@ -12,7 +12,7 @@ using Numbers = std::vector<unsigned>;
 
 namespace {
 
-constexpr const char* AppDefaults = "Software\\Wine\\AppDefaults\\pstsetup.exe";
+constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\pstsetup.exe";
 
 // Makes Wine report `version` ("win98", "nt351"...) to pstsetup.exe while the
 // object lives.
@@ -20,13 +20,13 @@ class ReportedVersion {
   public:
     explicit ReportedVersion(const char* version) {
         HKEY key = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, AppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+        RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr);
         RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
                        static_cast<DWORD>(strlen(version) + 1));
         RegCloseKey(key);
     }
-    ~ReportedVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, AppDefaults); }
+    ~ReportedVersion() { RegDeleteTreeA(HKEY_CURRENT_USER, kAppDefaults); }
 };
 
 // A top-level dialog of the process with the given caption.
@@ -82,7 +82,7 @@ TEST(SetupPlatform, WindowsNt351AsksForTheUserDatabase) {
     const std::string answers =
         dist.WriteAnswers("new.ini", "[Setup]\r\nMode=new\r\nUserDatabase=nt\r\n"
                                      "HostName=mail.example.com\r\n");
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), kWarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     // 3.51 takes the copy list's "F351" section.

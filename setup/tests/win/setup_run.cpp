@@ -11,14 +11,15 @@
 namespace setup_test {
 namespace {
 
-constexpr const char* Programs[] = {"pstsetup.exe", "MSSHLSTF.dll", "MSCOMSTF.dll", "MSINSSTF.dll",
-                                    "MSUILSTF.dll", "MSDETSTF.dll", "mscuistf.dll", "usrvault.dll"};
+constexpr const char* kPrograms[] = {"pstsetup.exe", "MSSHLSTF.dll", "MSCOMSTF.dll",
+                                     "MSINSSTF.dll", "MSUILSTF.dll", "MSDETSTF.dll",
+                                     "mscuistf.dll", "usrvault.dll"};
 
 // A description file with the three sections the installer adds.
-constexpr const char* Description = "; test distribution\r\n"
-                                    "[Files]\r\n"
-                                    "[F351]\r\n"
-                                    "[F35]\r\n";
+constexpr const char* kDescription = "; test distribution\r\n"
+                                     "[Files]\r\n"
+                                     "[F351]\r\n"
+                                     "[F35]\r\n";
 
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -56,9 +57,9 @@ Distribution::Distribution(const std::string& name) {
     folder_ = root_ + "\\dist\\";
     CreateDirectoryA(folder_.c_str(), nullptr);
     const std::string from = postern::ExeFolder();
-    for (const char* program : Programs)
+    for (const char* program : kPrograms)
         CopyFileA((from + program).c_str(), (folder_ + program).c_str(), FALSE);
-    WriteFile(folder_ + "pstsuite.inf", Description);
+    WriteFile(folder_ + "pstsuite.inf", kDescription);
     log_ = root_ + "\\run.log";
 }
 

@@ -24,8 +24,8 @@ struct DialogOutcome {
 // toolkit DLLs, mscuistf.dll, usrvault.dll and pstsuite.inf. Removed with
 // everything in it when the object goes. It holds none of the suite's service
 // programs, so a new installation or an update from it warns of each install
-// command it cannot run and exits with WarnedOfMissingPrograms.
-constexpr DWORD WarnedOfMissingPrograms = 4; // completed with warnings
+// command it cannot run and exits with kWarnedOfMissingPrograms.
+constexpr DWORD kWarnedOfMissingPrograms = 4; // completed with warnings
 class Distribution {
   public:
     explicit Distribution(const std::string& name);

@@ -42,7 +42,7 @@ TEST_F(UnattendedRun, NewInstallationWalksEveryOptionDialog) {
     const std::string answers = dist.WriteAnswers(
         "new.ini", Answers("Mode=new\r\nUserDatabase=nt\r\nHostName=mail.example.com\r\n"
                            "Destination=C:\\PSTNEW\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), kWarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     // Without an installation option 1 is preset and the others unavailable.
@@ -95,7 +95,7 @@ TEST_F(UnattendedRun, UpdateIsProposedAndKeepsTheRegisteredValues) {
     Distribution dist("update");
     // Only the mode is given: the host name and destination keep the proposals.
     const std::string answers = dist.WriteAnswers("update.ini", Answers("Mode=update\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), kWarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 7801, 300, 5007, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     EXPECT_FALSE(dist.LogContains("OptionsGreyed"));
@@ -136,7 +136,7 @@ TEST_F(UnattendedRun, ANewInstallationOnAMachineWithOneCanStillBeChosen) {
     Distribution dist("new-over-old");
     const std::string answers = dist.WriteAnswers(
         "new.ini", Answers("Mode=new\r\nUserDatabase=own\r\nDestination=C:\\PSTNEW2\\\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), kWarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_NE(OutcomeLine(dist, 801).find("ButtonChecked=\"2\""), std::string::npos);
     EXPECT_TRUE(dist.LogContains(" to C:\\PSTNEW2\\ ("));
@@ -175,13 +175,13 @@ TEST_F(UnattendedRun, HostNameOneShorterThanTheLimitIsAccepted) {
     const std::string host(254, 'h');
     const std::string answers =
         dist.WriteAnswers("long.ini", Answers("Mode=new\r\nHostName=" + host + "\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), kWarnedOfMissingPrograms);
     EXPECT_FALSE(dist.LogContains("Buffer Overflow"));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     // An update that does not name the host keeps the registered name whole.
     DeleteFileA(dist.LogPath().c_str());
     const std::string update = dist.WriteAnswers("update.ini", Answers("Mode=update\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + update + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + update + "\""), kWarnedOfMissingPrograms);
     EXPECT_NE(OutcomeLine(dist, 7801).find("EditTextOut=\"" + host + "\" (default)"),
               std::string::npos)
         << OutcomeLine(dist, 7801);
@@ -220,7 +220,7 @@ TEST_F(UnattendedRun, TheLongestTopDirectoryIsAccepted) {
     const std::string answers = dist.WriteAnswers(
         "ok.ini",
         Answers("Mode=new\r\nHostName=mail.example.com\r\nDestination=" + longest + "\\\r\n"));
-    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), WarnedOfMissingPrograms);
+    EXPECT_EQ(dist.Run("/answers \"" + answers + "\""), kWarnedOfMissingPrograms);
     EXPECT_EQ(dist.DialogNumbers(), (Numbers{100, 800, 801, 7801, 300, 5006, 5005, 700}));
     EXPECT_EQ(dist.LastLine(), "end: completed");
     EXPECT_EQ(TextValue(postern::kSuiteGlobalKey, "TopDir"), longest);

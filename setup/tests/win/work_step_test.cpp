@@ -24,13 +24,13 @@ using Numbers = std::vector<unsigned>;
 
 namespace {
 
-constexpr char InstallDir[] = "C:\\Program Files\\Postern";
-constexpr char Host[] = "mail.example.com";
+constexpr char kInstallDir[] = "C:\\Program Files\\Postern";
+constexpr char kHost[] = "mail.example.com";
 const std::string Root = postern::kSuiteRootKey;
 const std::string Global = postern::kSuiteGlobalKey;
 
 std::string Installed(const std::string& file) {
-    return std::string(InstallDir) + "\\" + file;
+    return std::string(kInstallDir) + "\\" + file;
 }
 
 bool FileThere(const std::string& path) {
@@ -71,13 +71,13 @@ class SuiteRun {
 };
 
 std::string NewInstallation(const std::string& extra = "") {
-    return std::string("[Setup]\r\nMode=new\r\nUserDatabase=own\r\nHostName=") + Host +
-           "\r\nDestination=\"" + InstallDir + "\"\r\n" + extra;
+    return std::string("[Setup]\r\nMode=new\r\nUserDatabase=own\r\nHostName=") + kHost +
+           "\r\nDestination=\"" + kInstallDir + "\"\r\n" + extra;
 }
 
 class WorkStep : public ::testing::Test {
   protected:
-    SuiteSandbox sandbox_{{InstallDir, "C:\\PSTOLD"}};
+    SuiteSandbox sandbox_{{kInstallDir, "C:\\PSTOLD"}};
 };
 
 } // namespace
@@ -96,8 +96,8 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
                              "postern.cpl", "pstguide.wri", "readme.txt"})
         EXPECT_TRUE(FileThere(Installed(file))) << file;
     EXPECT_TRUE(FileThere(SystemApplet()));
-    EXPECT_EQ(TextValue(Global, "TopDir"), InstallDir);
-    EXPECT_EQ(TextValue(Global, "HostName"), Host);
+    EXPECT_EQ(TextValue(Global, "TopDir"), kInstallDir);
+    EXPECT_EQ(TextValue(Global, "HostName"), kHost);
 
     for (const SuiteService& entry : kSuiteServices) {
         const std::string service = entry.Name;
@@ -106,7 +106,7 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
             << service;
         EXPECT_EQ(ServiceRunning(service), service == "LOGSVC" || service == "PASSSVC") << service;
     }
-    EXPECT_NE(HostsText().find(std::string(AdapterAddress) + " " + Host + "\r\n"),
+    EXPECT_NE(HostsText().find(std::string(kAdapterAddress) + " " + kHost + "\r\n"),
               std::string::npos)
         << HostsText();
 
@@ -124,7 +124,7 @@ TEST_F(WorkStep, ANewInstallationLeavesTheSuiteInstalledAndRunning) {
     EXPECT_FALSE(FileThere(GroupFolder() + "\\Postern Fax Client.lnk"));
 
     for (const char* user : {"alice", "bob"})
-        EXPECT_EQ(StoredUserFlags(Host, user), 0x80u) << user;
+        EXPECT_EQ(StoredUserFlags(kHost, user), 0x80u) << user;
     EXPECT_NE(run.VaultLog().find("521 MarkInstallation(\"C:\\Program Files\\Postern\\reg_init\")"),
               std::string::npos)
         << run.VaultLog();
@@ -210,7 +210,7 @@ std::size_t PositionOf(const std::vector<HWND>& windows, HWND window) {
 // with a time limit, so a wait without a bound fails the test instead of
 // hanging it. (The one 30 s wait of the test suite.)
 TEST_F(WorkStep, AHungDeliveryWindowIsGivenUpAfterItsBoundAndTheOthersStillClose) {
-    RegisteredInstallation installed(InstallDir, Host);
+    RegisteredInstallation installed(kInstallDir, kHost);
     Distribution dist("remove-hung-window");
     // Windows are enumerated newest first: `later` is met before the hung
     // window, `earlier` after it.
@@ -256,8 +256,8 @@ TEST_F(WorkStep, AHungDeliveryWindowIsGivenUpAfterItsBoundAndTheOthersStillClose
 
 namespace {
 
-constexpr char OldDir[] = "C:\\PSTOLD";
-constexpr char OldHost[] = "mail.old.test";
+constexpr char kOldDir[] = "C:\\PSTOLD";
+constexpr char kOldHost[] = "mail.old.test";
 
 bool ValueExists(const std::string& keyPath, const char* name) {
     return RegGetValueA(HKEY_LOCAL_MACHINE, keyPath.c_str(), name, RRF_RT_ANY, nullptr, nullptr,
@@ -273,8 +273,8 @@ void SetDword(const std::string& keyPath, const char* name, DWORD value) {
 // MultiFlag, users as keys beside Global (Global itself holding a password,
 // as a user named "global" would), and, when asked for, aliases.
 void SeedSingleDomainInstallation(bool withAliases) {
-    SetText(Global, "TopDir", OldDir);
-    SetText(Global, "HostName", OldHost);
+    SetText(Global, "TopDir", kOldDir);
+    SetText(Global, "HostName", kOldHost);
     SetText(Global, "InstDate", "19970301-1200");
     SetText(Global, "Password", "global-pw");
     SetText(Root + "\\carol", "Password", "carol-pw");
@@ -311,22 +311,22 @@ TEST_F(WorkStep, AnUpdateConvertsTheSingleDomainDatabase) {
 
         // The users, flag 0x80 added to what they had; their old keys gone
         // but Global's.
-        EXPECT_EQ(StoredUserFlags(OldHost, "carol"), 0x85u);
-        EXPECT_EQ(StoredUserFlags(OldHost, "dave"), 0x83u);
+        EXPECT_EQ(StoredUserFlags(kOldHost, "carol"), 0x85u);
+        EXPECT_EQ(StoredUserFlags(kOldHost, "dave"), 0x83u);
         EXPECT_EQ(TextValue(Global, "Password"), "global-pw");
         EXPECT_FALSE(KeyExists(Root + "\\carol"));
         EXPECT_FALSE(KeyExists(Root + "\\dave"));
         EXPECT_EQ(TextValue(Global, "InstDate").size(), 13u);
         EXPECT_TRUE(ValueExists(Global, "MultiFlag"));
-        EXPECT_TRUE(FileThere(std::string(OldDir) + "\\RELAYSVC.exe"));
+        EXPECT_TRUE(FileThere(std::string(kOldDir) + "\\RELAYSVC.exe"));
 
         // Aliases moved, list-server targets given the domain; the old key
         // goes only when aliases were listed.
         EXPECT_EQ(KeyExists(Root + "\\_aliases"), !withAliases);
         if (withAliases) {
-            EXPECT_EQ(StoredAlias(OldHost, "list1"), "roster mail.old.test mylist");
-            EXPECT_EQ(StoredAlias(OldHost, "list2"), "|c:\\pst\\roster.exe mail.old.test team");
-            EXPECT_EQ(StoredAlias(OldHost, "postmaster"), "carol");
+            EXPECT_EQ(StoredAlias(kOldHost, "list1"), "roster mail.old.test mylist");
+            EXPECT_EQ(StoredAlias(kOldHost, "list2"), "|c:\\pst\\roster.exe mail.old.test team");
+            EXPECT_EQ(StoredAlias(kOldHost, "postmaster"), "carol");
         }
     }
 }
@@ -378,7 +378,7 @@ TEST_F(WorkStep, DecliningTheConversionInAnUpdateStartsTheServicesAgain) {
         EXPECT_TRUE(postern::WaitFor([&] { return ServiceRunning(service); })) << service;
     EXPECT_FALSE(ServiceRunning("DIRSVC"));
     EXPECT_EQ(ServiceImagePath("WATCHSVC"), ""); // no install command ran
-    EXPECT_FALSE(FileThere(std::string(OldDir) + "\\RELAYSVC.exe"));
+    EXPECT_FALSE(FileThere(std::string(kOldDir) + "\\RELAYSVC.exe"));
     EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
     EXPECT_TRUE(KeyExists(Root + "\\carol"));
 }
@@ -400,24 +400,24 @@ TEST_F(WorkStep, AHostsFileThatCannotBeWrittenIsAWarning) {
     ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
     EXPECT_EQ(warnings[0].rfind("HOSTS: ", 0), 0u) << warnings[0];
     EXPECT_NE(warnings[0].find(" cannot be written (error "), std::string::npos) << warnings[0];
-    EXPECT_NE(warnings[0].find("; not added: " + std::string(AdapterAddress) + " " + Host),
+    EXPECT_NE(warnings[0].find("; not added: " + std::string(kAdapterAddress) + " " + kHost),
               std::string::npos)
         << warnings[0];
-    EXPECT_EQ(hosts.find(Host), std::string::npos);
-    EXPECT_EQ(TextValue(Global, "HostName"), Host); // the rest is installed
+    EXPECT_EQ(hosts.find(kHost), std::string::npos);
+    EXPECT_EQ(TextValue(Global, "HostName"), kHost); // the rest is installed
 }
 
 namespace {
 
 const std::string OldAliases = Root + "\\_aliases";
-const std::string OldDomain = std::string(postern::kSuiteDomainsKey) + "\\" + OldHost;
+const std::string OldDomain = std::string(postern::kSuiteDomainsKey) + "\\" + kOldHost;
 
 // The old host's domain holds the user dave and the alias postmaster, so the
 // library refuses both until the operator removes them from it.
 void StoreDaveAndPostmaster() {
-    wizard_test::StoreDomain(OldHost);
-    wizard_test::StoreUser("dave", "Dave Stored", "stored-pw", OldHost);
-    wizard_test::StoreAlias("postmaster", "root", OldHost);
+    wizard_test::StoreDomain(kOldHost);
+    wizard_test::StoreUser("dave", "Dave Stored", "stored-pw", kOldHost);
+    wizard_test::StoreAlias("postmaster", "root", kOldHost);
 }
 void RemoveDaveAndPostmaster() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, (OldDomain + "\\Users\\dave").c_str());
@@ -437,7 +437,7 @@ void MendCarolAndTheAliases() {
 // The ids (users) or aliases that the library's call log shows it took.
 std::vector<std::string> Taken(const std::string& log, const std::string& operation) {
     std::vector<std::string> taken;
-    const std::string call = operation + "(\"" + OldHost + "\", \"";
+    const std::string call = operation + "(\"" + kOldHost + "\", \"";
     std::istringstream lines(log);
     for (std::string line; std::getline(lines, line);) {
         const std::size_t at = line.find(call);
@@ -469,7 +469,7 @@ TEST_F(WorkStep, WhatAnUpdateCannotConvertStaysUntilTheNextUpdateConvertsIt) {
          {"carol", "dave"},
          {"list1", "list2", "postmaster"}},
         {"refused",
-         OldHost,
+         kOldHost,
          StoreDaveAndPostmaster,
          RemoveDaveAndPostmaster,
          "Not all of the user database could be converted to the domain \"mail.old.test\": 1 "
@@ -477,7 +477,7 @@ TEST_F(WorkStep, WhatAnUpdateCannotConvertStaysUntilTheNextUpdateConvertsIt) {
          {"dave"},
          {"postmaster"}},
         {"not readable, not listable",
-         OldHost,
+         kOldHost,
          SpoilCarolAndTheAliases,
          MendCarolAndTheAliases,
          "Not all of the user database could be converted to the domain \"mail.old.test\": 1 "
@@ -506,7 +506,7 @@ TEST_F(WorkStep, WhatAnUpdateCannotConvertStaysUntilTheNextUpdateConvertsIt) {
         for (const std::string user : {"carol", "dave"}) {
             EXPECT_EQ(KeyExists(Root + "\\" + user), in(c.usersLeft, user)) << user;
             if (!in(c.usersLeft, user)) {
-                EXPECT_EQ(StoredUserFlags(OldHost, user).value_or(0) & 0x80, 0x80u) << user;
+                EXPECT_EQ(StoredUserFlags(kOldHost, user).value_or(0) & 0x80, 0x80u) << user;
             }
         }
         for (const std::string alias : {"list1", "list2", "postmaster"})
@@ -514,13 +514,13 @@ TEST_F(WorkStep, WhatAnUpdateCannotConvertStaysUntilTheNextUpdateConvertsIt) {
         EXPECT_EQ(SubkeyNames(postern::kSuiteDomainsKey).size(), c.hostName[0] ? 1u : 0u);
         // The rest of the configuration is written; MultiFlag is not.
         EXPECT_FALSE(ValueExists(Global, "MultiFlag"));
-        EXPECT_EQ(TextValue(Global, "SendName"), std::string(OldDir) + "\\RELAYOUT.exe");
+        EXPECT_EQ(TextValue(Global, "SendName"), std::string(kOldDir) + "\\RELAYOUT.exe");
 
         // The next update hands over only what stayed, and ends the conversion.
         c.mend();
         DeleteFileA(run.Dist().Path("usrvault.log").c_str());
         DeleteFileA(run.Dist().LogPath().c_str());
-        run.Run(update + OldHost + "\r\n");
+        run.Run(update + kOldHost + "\r\n");
         EXPECT_EQ(run.Dist().LastLine(), "end: completed");
         EXPECT_TRUE(run.Dist().LogContains("installer dialog \"WARNING! Please Read!\": "));
         EXPECT_FALSE(run.Dist().LogContains("Install Failed"));

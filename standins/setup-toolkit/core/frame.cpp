@@ -180,7 +180,7 @@ int FailStart(const char* reason) {
     std::array<char, 600> end{};
     postern::FormatText(end, "fatal stop (%s)", reason);
     EndRunLog(end.data());
-    EndRun(ExitNotStarted);
+    EndRun(kExitNotStarted);
     return 0;
 }
 
@@ -202,7 +202,7 @@ int RefuseSecondRun(bool unattended) {
     const int button = unattended ? IDOK : MessageBoxA(nullptr, kText, "Setup", kType);
     LogMessageBox("Setup", kText, button, false);
     EndRunLog("fatal stop (Setup is already running.)");
-    EndRun(ExitNotStarted);
+    EndRun(kExitNotStarted);
     return -1;
 }
 

@@ -34,14 +34,14 @@ void WriteLine(const char* text) {
 // never answered a dialog a 3 whatever its cause.
 int ExitStatusLocked() {
     if (g_run.log.fatalShown)
-        return ExitFatalStop;
+        return kExitFatalStop;
     if (!g_run.log.dialogAnswered)
-        return ExitNotStarted;
+        return kExitNotStarted;
     if (g_run.log.failurePending)
-        return ExitFatalStop;
+        return kExitFatalStop;
     if (g_run.log.quitConfirmed)
-        return ExitQuit;
-    return g_run.log.warnings > 0 ? ExitCompletedWithWarnings : ExitCompleted;
+        return kExitQuit;
+    return g_run.log.warnings > 0 ? kExitCompletedWithWarnings : kExitCompleted;
 }
 
 void EndLocked(const char* text) {

@@ -34,11 +34,11 @@ void NoteQuitConfirmed(const char* reason); // the quit confirmation was answere
 // not added); an unattended run that completes after one ends with status 4.
 void LogWarning(const char* text);
 // Exit statuses of an unattended run.
-constexpr int ExitCompleted = 0;
-constexpr int ExitQuit = 1;
-constexpr int ExitFatalStop = 2;
-constexpr int ExitNotStarted = 3; // the frame did not start, or no dialog was shown
-constexpr int ExitCompletedWithWarnings = 4;
+constexpr int kExitCompleted = 0;
+constexpr int kExitQuit = 1;
+constexpr int kExitFatalStop = 2;
+constexpr int kExitNotStarted = 3; // the frame did not start, or no dialog was shown
+constexpr int kExitCompletedWithWarnings = 4;
 // Writes the last line ("end: ...") from what happened and closes the log;
 // returns the exit status that the run's outcome gives.
 int FinishRunLog();

@@ -32,7 +32,7 @@ bool IsNoExitOption(std::string_view word) {
            SameName(word.substr(1), "noexit");
 }
 
-constexpr char OptionList[] =
+constexpr char kOptionList[] =
     " (options: /answers FILE, /log FILE, /src DIR, /record FILE, /noexit)";
 
 } // namespace
@@ -69,7 +69,7 @@ bool ParseSetupCommandLine(std::string_view line, SetupOptions& options, std::st
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         if (word.size() < 2 || (word[0] != '/' && word[0] != '-')) {
-            error = "unexpected argument \"" + word + "\"" + OptionList;
+            error = "unexpected argument \"" + word + "\"" + kOptionList;
             return false;
         }
         if (IsNoExitOption(word)) {
@@ -82,7 +82,7 @@ bool ParseSetupCommandLine(std::string_view line, SetupOptions& options, std::st
         }
         std::string* target = OptionField(word, options);
         if (target == nullptr) {
-            error = "unknown option " + word + OptionList;
+            error = "unknown option " + word + kOptionList;
             return false;
         }
         if (!target->empty()) {

@@ -33,7 +33,7 @@ using AddAliasFn = int(WINAPI*)(DomainData*, const char*, const char*);
 using OpenFn = int(WINAPI*)();
 using MarkFn = int(WINAPI*)(const char*);
 
-constexpr char OldDatabase[] = "SOFTWARE\\Corvane\\Postern";
+constexpr char kOldDatabase[] = "SOFTWARE\\Corvane\\Postern";
 
 std::string Key(const std::string& below) {
     return std::string(postern::kSuiteRootKey) + "\\" + below;
@@ -188,7 +188,7 @@ TEST_F(Vault, ADomainNotStoredGetsAFreshRecordThatWritingStores) {
     std::memset(&domain, 0x5A, sizeof domain);
     EXPECT_EQ(readDomain(&domain, "example.com"), 0);
     EXPECT_STREQ(domain.Name.data(), "example.com");
-    EXPECT_STREQ(domain.OldDatabase.data(), OldDatabase);
+    EXPECT_STREQ(domain.OldDatabase.data(), kOldDatabase);
     EXPECT_EQ(domain.Flags, 0u);
     EXPECT_EQ(domain.Description[0], 0x5A); // the caller's to empty
     std::strcpy(domain.Description.data(), "The first domain");

@@ -17,8 +17,8 @@ using namespace std::string_literals;
 
 namespace {
 
-constexpr const char* Host = "Mail.Example.com";
-constexpr const char* Addresses = "192.0.2.5 192.0.2.7 192.0.2.8";
+constexpr const char* kHost = "Mail.Example.com";
+constexpr const char* kAddresses = "192.0.2.5 192.0.2.7 192.0.2.8";
 const std::string HostLine = "192.0.2.5 Mail.Example.com\r\n";
 const std::string LocalhostLine = "127.0.0.1 localhost\r\n";
 
@@ -79,31 +79,31 @@ TEST_F(HostsFile, LinesAreAddedOnlyWhereMissing) {
     const std::string crlf = "# hosts\r\n10.0.0.1 other.example\r\n";
     const std::string lf = "# hosts\n10.0.0.1 other.example\n127.0.0.1 localhost\n";
     const Case cases[] = {
-        {"no file: created with both lines", {}, Host, Addresses, 1, HostLine + LocalhostLine},
-        {"empty file", ""s, Host, Addresses, 1, HostLine + LocalhostLine},
-        {"CRLF file", crlf, Host, Addresses, 1, crlf + HostLine + LocalhostLine},
-        {"LF file with localhost", lf, Host, Addresses, 1, lf + HostLine},
-        {"only line 127.0.0.1 loopback", "127.0.0.1 loopback\r\n"s, Host, Addresses, 1,
+        {"no file: created with both lines", {}, kHost, kAddresses, 1, HostLine + LocalhostLine},
+        {"empty file", ""s, kHost, kAddresses, 1, HostLine + LocalhostLine},
+        {"CRLF file", crlf, kHost, kAddresses, 1, crlf + HostLine + LocalhostLine},
+        {"LF file with localhost", lf, kHost, kAddresses, 1, lf + HostLine},
+        {"only line 127.0.0.1 loopback", "127.0.0.1 loopback\r\n"s, kHost, kAddresses, 1,
          "127.0.0.1 loopback\r\n" + HostLine},
-        {"host present in capitals", "10.9.9.9 MAIL.EXAMPLE.COM\r\n::1 localhost\r\n"s, Host,
-         Addresses, 1, "10.9.9.9 MAIL.EXAMPLE.COM\r\n::1 localhost\r\n"},
-        {"host present, localhost missing", "10.9.9.9 mail.example.com\r\n"s, Host, Addresses, 1,
+        {"host present in capitals", "10.9.9.9 MAIL.EXAMPLE.COM\r\n::1 localhost\r\n"s, kHost,
+         kAddresses, 1, "10.9.9.9 MAIL.EXAMPLE.COM\r\n::1 localhost\r\n"},
+        {"host present, localhost missing", "10.9.9.9 mail.example.com\r\n"s, kHost, kAddresses, 1,
          "10.9.9.9 mail.example.com\r\n" + LocalhostLine},
-        {"host only in a comment counts", "# Mail.Example.com\r\n127.0.0.1 x\r\n"s, Host, Addresses,
-         1, "# Mail.Example.com\r\n127.0.0.1 x\r\n"},
-        {"last line without its end", "127.0.0.1 localhost"s, Host, Addresses, 1,
+        {"host only in a comment counts", "# Mail.Example.com\r\n127.0.0.1 x\r\n"s, kHost,
+         kAddresses, 1, "# Mail.Example.com\r\n127.0.0.1 x\r\n"},
+        {"last line without its end", "127.0.0.1 localhost"s, kHost, kAddresses, 1,
          "127.0.0.1 localhost\r\n" + HostLine},
-        {"LF file without its last end", "# hosts\n127.0.0.1 localhost"s, Host, Addresses, 1,
+        {"LF file without its last end", "# hosts\n127.0.0.1 localhost"s, kHost, kAddresses, 1,
          "# hosts\n127.0.0.1 localhost\r\n" + HostLine},
-        {"host present, no last line end", "10.9.9.9 mail.example.com"s, Host, Addresses, 1,
+        {"host present, no last line end", "10.9.9.9 mail.example.com"s, kHost, kAddresses, 1,
          "10.9.9.9 mail.example.com\r\n" + LocalhostLine},
-        {"odd bytes are kept", "\x1A\0\xFF localhost\r\n\x1A"s, Host, Addresses, 1,
+        {"odd bytes are kept", "\x1A\0\xFF localhost\r\n\x1A"s, kHost, kAddresses, 1,
          "\x1A\0\xFF localhost\r\n\x1A\r\n"s + HostLine},
-        {"one address", crlf, Host, "192.0.2.5", 1, crlf + HostLine + LocalhostLine},
-        {"host of 4 characters", crlf, "mail", Addresses, 0, crlf},
-        {"address list of 6 characters", crlf, Host, "1.2.3.", 0, crlf},
-        {"host of 4 characters, no file", {}, "mail", Addresses, 0, "(no file)"},
-        {"address list of 6, no file", {}, Host, "1.2.3.", 0, "(no file)"},
+        {"one address", crlf, kHost, "192.0.2.5", 1, crlf + HostLine + LocalhostLine},
+        {"host of 4 characters", crlf, "mail", kAddresses, 0, crlf},
+        {"address list of 6 characters", crlf, kHost, "1.2.3.", 0, crlf},
+        {"host of 4 characters, no file", {}, "mail", kAddresses, 0, "(no file)"},
+        {"address list of 6, no file", {}, kHost, "1.2.3.", 0, "(no file)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,8 +120,8 @@ TEST_F(HostsFile, LinesAreAddedOnlyWhereMissing) {
 
 TEST_F(HostsFile, MissingArgumentsLeaveTheFileAlone) {
     Prepare("x\r\n"s);
-    EXPECT_EQ(AddHostsEntry(nullptr, Addresses), 0);
-    EXPECT_EQ(AddHostsEntry(Host, nullptr), 0);
+    EXPECT_EQ(AddHostsEntry(nullptr, kAddresses), 0);
+    EXPECT_EQ(AddHostsEntry(kHost, nullptr), 0);
     EXPECT_EQ(Contents(), "x\r\n");
 }
 
@@ -131,7 +131,7 @@ TEST_F(HostsFile, AReadOnlyFileIsLeftIntact) {
     {
         ReadOnlyFile readOnly(path_);
         ASSERT_TRUE(readOnly.Made()) << readOnly.Problem();
-        EXPECT_EQ(AddHostsEntry(Host, Addresses), 0);
+        EXPECT_EQ(AddHostsEntry(kHost, kAddresses), 0);
         EXPECT_EQ(Contents(), before);
     }
     // The host is there, localhost is not: nothing can be written, the host counts.
@@ -140,10 +140,10 @@ TEST_F(HostsFile, AReadOnlyFileIsLeftIntact) {
     {
         ReadOnlyFile readOnly(path_);
         ASSERT_TRUE(readOnly.Made()) << readOnly.Problem();
-        EXPECT_EQ(AddHostsEntry(Host, Addresses), 1);
+        EXPECT_EQ(AddHostsEntry(kHost, kAddresses), 1);
         EXPECT_EQ(Contents(), withHost);
     }
-    EXPECT_EQ(AddHostsEntry(Host, Addresses), 1) << "writable again";
+    EXPECT_EQ(AddHostsEntry(kHost, kAddresses), 1) << "writable again";
     EXPECT_EQ(Contents(), withHost + LocalhostLine);
 }
 
@@ -158,7 +158,7 @@ TEST_F(HostsFile, AFileLockedByAnotherProgramIsNeverTruncated) {
                                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                                  nullptr));
             ASSERT_TRUE(lock) << "error " << GetLastError();
-            EXPECT_EQ(AddHostsEntry(Host, Addresses), 0);
+            EXPECT_EQ(AddHostsEntry(kHost, kAddresses), 0);
         }
         EXPECT_EQ(Contents(), before);
     }
@@ -171,7 +171,7 @@ TEST_F(HostsFile, AOneMegabyteFileKeepsEveryByte) {
                std::to_string(i % 256) + " filler-" + std::to_string(i) + ".example\r\n";
     big += "10.255.255.255 last-line-without-end.example";
     Prepare(big);
-    EXPECT_EQ(AddHostsEntry(Host, Addresses), 1);
+    EXPECT_EQ(AddHostsEntry(kHost, kAddresses), 1);
     const std::string after = Contents();
     ASSERT_EQ(after.size(), big.size() + 2 + HostLine.size());
     EXPECT_TRUE(after == big + "\r\n" + HostLine)
@@ -181,6 +181,6 @@ TEST_F(HostsFile, AOneMegabyteFileKeepsEveryByte) {
     // The host on the very last line, after a megabyte: found, nothing added.
     const std::string hostLast = big + "\r\n10.9.9.9 MAIL.example.COM";
     Prepare(hostLast);
-    EXPECT_EQ(AddHostsEntry(Host, Addresses), 1);
+    EXPECT_EQ(AddHostsEntry(kHost, kAddresses), 1);
     EXPECT_TRUE(Contents() == hostLast) << "size " << Contents().size();
 }

@@ -1,6 +1,6 @@
 // The proposals of the setup dialogs read from a prefix seeded with TCP/IP
 // values, a legacy POSTERN.INI in the Windows folder and in the current
-// folder, and an earlier installation's Global key.
+// folder, and an earlier installation's kGlobal key.
 #include "config_test_support.h"
 
 #include "common/suite_registry.h"
@@ -17,13 +17,13 @@ using namespace std::string_literals;
 
 namespace {
 
-constexpr const char* Parameters = postern::kTcpipParametersKey;
-constexpr const char* Global = postern::kSuiteGlobalKey;
+constexpr const char* kParameters = postern::kTcpipParametersKey;
+constexpr const char* kGlobal = postern::kSuiteGlobalKey;
 
 const std::string WindowsIni = "[_GLOBAL]\r\nMAILDIR=D:\\WINMAIL\r\nHOSTNAME=win.example\r\n";
 const std::string CurrentIni = "[_GLOBAL]\r\nMAILDIR=E:\\CURMAIL\r\nHOSTNAME=cur.example\r\n";
 
-// A registry text of the Global key to seed: absent, with or without its NUL.
+// A registry text of the kGlobal key to seed: absent, with or without its NUL.
 struct RegText {
     enum Kind { Absent, Text, NoNul } kind = Absent;
     std::string text;
@@ -43,7 +43,7 @@ struct Case {
     bool tcpip = false;                     // Hostname "tcpip-host", Domain "example.net"
     std::optional<std::string> winIni = {}; // POSTERN.INI in the Windows folder
     std::optional<std::string> curIni = {}; // POSTERN.INI in the current folder
-    RegText topDir = None;                  // values of the Global key
+    RegText topDir = None;                  // values of the kGlobal key
     RegText hostName = None;
     std::string expectTopDir = "C:\\POSTERN";
     std::string expectHost = "hostname_not_set";
@@ -59,8 +59,8 @@ std::string WindowsFolder() {
 
 class InstallDefaults : public ::testing::Test {
   protected:
-    SavedValue hostname_{Parameters, "Hostname"};
-    SavedValue domain_{Parameters, "Domain"};
+    SavedValue hostname_{kParameters, "Hostname"};
+    SavedValue domain_{kParameters, "Domain"};
     SavedValue bind_{postern::kTcpipLinkageKey, "Bind"};
     ScratchKey net1_{std::string(postern::kServicesKey) + "\\PstTestNet1"};
     ScratchKey net0_{std::string(postern::kServicesKey) + "\\PstTestNet0"};
@@ -117,11 +117,11 @@ class InstallDefaults : public ::testing::Test {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
         if (c.tcpip) {
-            ASSERT_TRUE(SetText(Parameters, "Hostname", "tcpip-host"));
-            ASSERT_TRUE(SetText(Parameters, "Domain", "example.net"));
+            ASSERT_TRUE(SetText(kParameters, "Hostname", "tcpip-host"));
+            ASSERT_TRUE(SetText(kParameters, "Domain", "example.net"));
         } else {
-            DeleteValue(Parameters, "Hostname");
-            DeleteValue(Parameters, "Domain");
+            DeleteValue(kParameters, "Hostname");
+            DeleteValue(kParameters, "Domain");
         }
         DeleteFileA(windowsIni_.c_str());
         DeleteFileA((folder_ + "\\POSTERN.INI").c_str());
@@ -138,11 +138,11 @@ class InstallDefaults : public ::testing::Test {
 
     static void SeedGlobal(const char* name, const RegText& value) {
         if (value.kind == RegText::Text) {
-            ASSERT_TRUE(SetText(Global, name, value.text, REG_EXPAND_SZ));
+            ASSERT_TRUE(SetText(kGlobal, name, value.text, REG_EXPAND_SZ));
         }
         if (value.kind == RegText::NoNul) {
-            ASSERT_TRUE(SetTextWithoutNul(Global, name, value.text, REG_EXPAND_SZ));
-            ASSERT_EQ(StoredWideBytes(Global, name), static_cast<long>(2 * value.text.size()));
+            ASSERT_TRUE(SetTextWithoutNul(kGlobal, name, value.text, REG_EXPAND_SZ));
+            ASSERT_EQ(StoredWideBytes(kGlobal, name), static_cast<long>(2 * value.text.size()));
         }
     }
 };
@@ -259,10 +259,10 @@ TEST_F(InstallDefaults, EachSourceInItsOrder) {
 
 TEST_F(InstallDefaults, AMissingGlobalKeyIsCreatedEmpty) {
     Seed({.name = "fresh", .tcpip = true});
-    ASSERT_FALSE(KeyExists(Global));
+    ASSERT_FALSE(KeyExists(kGlobal));
     ReadInstallDefaults(Session.TopDir, Session.HostName);
-    EXPECT_TRUE(KeyExists(Global));
-    EXPECT_EQ(ValueCount(Global), 0);
+    EXPECT_TRUE(KeyExists(kGlobal));
+    EXPECT_EQ(ValueCount(kGlobal), 0);
 }
 
 TEST_F(InstallDefaults, AnIniFileInTheRootFolderIsNamedWithOneBackslash) {
@@ -271,7 +271,7 @@ TEST_F(InstallDefaults, AnIniFileInTheRootFolderIsNamedWithOneBackslash) {
     ASSERT_TRUE(WriteBytes(rootIni, CurrentIni));
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
     FlushProfiles();
-    DeleteValue(Parameters, "Hostname");
+    DeleteValue(kParameters, "Hostname");
     ReadInstallDefaults(Session.TopDir, Session.HostName);
     EXPECT_STREQ(Session.LegacyIniPath.data(), "C:\\POSTERN.INI");
     EXPECT_STREQ(Session.TopDir.data(), "E:\\CURMAIL");

@@ -17,8 +17,8 @@ using namespace std::string_literals;
 
 namespace {
 
-constexpr const char* Parameters = postern::kTcpipParametersKey;
-constexpr const char* Linkage = postern::kTcpipLinkageKey;
+constexpr const char* kParameters = postern::kTcpipParametersKey;
+constexpr const char* kLinkage = postern::kTcpipLinkageKey;
 
 std::string AdapterKey(const std::string& name) {
     return std::string(postern::kServicesKey) + "\\" + name + "\\Parameters\\TCPIP";
@@ -42,27 +42,27 @@ Seed NoNul(std::string text) {
 void Apply(const char* name, const Seed& seed) {
     switch (seed.kind) {
     case Seed::Absent:
-        DeleteValue(Parameters, name);
+        DeleteValue(kParameters, name);
         break;
     case Seed::Text:
-        ASSERT_TRUE(SetText(Parameters, name, seed.text)) << name;
+        ASSERT_TRUE(SetText(kParameters, name, seed.text)) << name;
         break;
     case Seed::NoNul:
-        ASSERT_TRUE(SetTextWithoutNul(Parameters, name, seed.text)) << name;
-        ASSERT_EQ(StoredWideBytes(Parameters, name), static_cast<long>(seed.text.size() * 2))
+        ASSERT_TRUE(SetTextWithoutNul(kParameters, name, seed.text)) << name;
+        ASSERT_EQ(StoredWideBytes(kParameters, name), static_cast<long>(seed.text.size() * 2))
             << name << " is stored without its NUL";
         break;
     case Seed::Dword:
-        ASSERT_TRUE(SetValue(Parameters, name, REG_DWORD, "\x01\x02\x03\x04"s)) << name;
+        ASSERT_TRUE(SetValue(kParameters, name, REG_DWORD, "\x01\x02\x03\x04"s)) << name;
         break;
     }
 }
 
 class TcpipConfiguration : public ::testing::Test {
   protected:
-    SavedValue hostname_{Parameters, "Hostname"};
-    SavedValue domain_{Parameters, "Domain"};
-    SavedValue bind_{Linkage, "Bind"};
+    SavedValue hostname_{kParameters, "Hostname"};
+    SavedValue domain_{kParameters, "Domain"};
+    SavedValue bind_{kLinkage, "Bind"};
     ScratchKey net0_{std::string(postern::kServicesKey) + "\\PstTestNet0"};
     ScratchKey net1_{std::string(postern::kServicesKey) + "\\PstTestNet1"};
     ScratchKey net2_{std::string(postern::kServicesKey) + "\\PstTestNet2"};
@@ -70,7 +70,7 @@ class TcpipConfiguration : public ::testing::Test {
     ScratchKey net4_{std::string(postern::kServicesKey) + "\\PstTestNet4"};
 
     static void SetBind(const std::string& bytes) {
-        ASSERT_TRUE(SetValue(Linkage, "Bind", REG_MULTI_SZ, bytes));
+        ASSERT_TRUE(SetValue(kLinkage, "Bind", REG_MULTI_SZ, bytes));
     }
     static void SetAddresses(const char* adapter, const std::string& bytes) {
         ASSERT_TRUE(SetValue(AdapterKey(adapter), "IPAddress", REG_MULTI_SZ, bytes));
@@ -187,7 +187,7 @@ TEST_F(TcpipConfiguration, ABindValueLongerThan256BytesGivesAnEmptyList) {
 }
 
 TEST_F(TcpipConfiguration, WithoutLinkageTheListIsStoredEmpty) {
-    DeleteValue(Linkage, "Bind");
+    DeleteValue(kLinkage, "Bind");
     int length = -1;
     EXPECT_EQ(ReadList(length), "");
     EXPECT_EQ(length, 0);

@@ -23,11 +23,11 @@ using postern::UniqueScHandle;
 
 namespace {
 
-constexpr const char* TopDir = "C:\\Program Files\\Postern test";
+constexpr const char* kTopDir = "C:\\Program Files\\Postern test";
 // What an unquoted command line "C:\Program Files\Postern test\X.exe ..." would
 // run instead: a service program that, given the rest of the line as its
 // arguments, only prints its usage.
-constexpr const char* Decoy = "C:\\Program Files\\Postern.exe";
+constexpr const char* kDecoy = "C:\\Program Files\\Postern.exe";
 const char* const Programs[] = {"RELAYSVC.exe", "DROPSVC.exe",  "PLANSVC.exe", "DIRSVC.exe",
                                 "PASSSVC.exe",  "WatchSvc.exe", "TERMSVC.exe", "LOGSVC.exe"};
 
@@ -70,7 +70,7 @@ std::string ImagePath(const char* name) {
 }
 
 std::string Quoted(const char* program) {
-    return std::string("\"") + TopDir + "\\" + program + "\"";
+    return std::string("\"") + kTopDir + "\\" + program + "\"";
 }
 
 bool Start(const char* name) {
@@ -89,19 +89,19 @@ class ServicePasses : public ::testing::Test {
   protected:
     void SetUp() override {
         RemoveAll();
-        CreateDirectoryA(TopDir, nullptr);
+        CreateDirectoryA(kTopDir, nullptr);
         for (const char* program : Programs)
             ASSERT_TRUE(CopyFileA((BuildDir() + program).c_str(),
-                                  (std::string(TopDir) + "\\" + program).c_str(), FALSE))
+                                  (std::string(kTopDir) + "\\" + program).c_str(), FALSE))
                 << program << ": error " << GetLastError();
-        ASSERT_TRUE(CopyFileA((BuildDir() + "DIRSVC.exe").c_str(), Decoy, FALSE));
+        ASSERT_TRUE(CopyFileA((BuildDir() + "DIRSVC.exe").c_str(), kDecoy, FALSE));
         Session.PlanWasRunning = Session.DirWasRunning = Session.PassWasRunning = 0;
         Session.WatchWasRunning = Session.TermWasRunning = 0;
     }
     void TearDown() override {
         RemoveAll();
-        postern::RemoveTree(TopDir);
-        DeleteFileA(Decoy);
+        postern::RemoveTree(kTopDir);
+        DeleteFileA(kDecoy);
     }
     static void RemoveAll() {
         for (const SuiteService& service : kSuiteServices)
@@ -122,14 +122,14 @@ class ServicePasses : public ::testing::Test {
     }
 };
 
-constexpr DWORD Running = SERVICE_RUNNING;
-constexpr DWORD Stopped = SERVICE_STOPPED;
-constexpr DWORD Absent = 0;
+constexpr DWORD kRunning = SERVICE_RUNNING;
+constexpr DWORD kStopped = SERVICE_STOPPED;
+constexpr DWORD kAbsent = 0;
 
 } // namespace
 
 TEST_F(ServicePasses, ANewInstallationRegistersQuotedPathsAndStartsTwo) {
-    InstallAndStartServices(TopDir);
+    InstallAndStartServices(kTopDir);
     StartTermsvcIfItRan();
     for (std::size_t i = 0; i < kSuiteServices.size(); ++i) {
         const SuiteService& service = kSuiteServices[i];
@@ -138,26 +138,26 @@ TEST_F(ServicePasses, ANewInstallationRegistersQuotedPathsAndStartsTwo) {
         else
             EXPECT_EQ(ImagePath(service.Name), Quoted(service.ProgramFile)) << service.Name;
     }
-    ExpectStates({{"RELAYSVC", Stopped},
-                  {"DROPSVC", Stopped},
-                  {"PLANSVC", Stopped},
-                  {"DIRSVC", Stopped},
-                  {"PASSSVC", Running},
-                  {"WATCHSVC", Stopped},
-                  {"TERMSVC", Absent},
-                  {"LOGSVC", Running}});
+    ExpectStates({{"RELAYSVC", kStopped},
+                  {"DROPSVC", kStopped},
+                  {"PLANSVC", kStopped},
+                  {"DIRSVC", kStopped},
+                  {"PASSSVC", kRunning},
+                  {"WATCHSVC", kStopped},
+                  {"TERMSVC", kAbsent},
+                  {"LOGSVC", kRunning}});
 }
 
 TEST_F(ServicePasses, TheUpdateRestartsWhatWasRunning) {
-    InstallAndStartServices(TopDir);
+    InstallAndStartServices(kTopDir);
     RegisterTermsvc();
     for (const char* name : {"PLANSVC", "WATCHSVC", "TERMSVC", "RELAYSVC"})
         ASSERT_TRUE(Start(name)) << name;
-    // Running: LOGSVC, PASSSVC, PLANSVC, WATCHSVC, TERMSVC, RELAYSVC.
+    // kRunning: LOGSVC, PASSSVC, PLANSVC, WATCHSVC, TERMSVC, RELAYSVC.
 
     StopSuiteServices();
     for (const SuiteService& service : kSuiteServices)
-        EXPECT_EQ(ServiceState(service.Name), Stopped)
+        EXPECT_EQ(ServiceState(service.Name), kStopped)
             << service.Name << " has stopped when the pass returns, state "
             << StateName(ServiceState(service.Name));
     EXPECT_EQ(Session.PlanWasRunning, 1);
@@ -166,20 +166,20 @@ TEST_F(ServicePasses, TheUpdateRestartsWhatWasRunning) {
     EXPECT_EQ(Session.WatchWasRunning, 1);
     EXPECT_EQ(Session.TermWasRunning, 1);
 
-    RestartSuiteServices(TopDir);
+    RestartSuiteServices(kTopDir);
     StartTermsvcIfItRan();
-    ExpectStates({{"RELAYSVC", Running},
-                  {"DROPSVC", Running},
-                  {"PLANSVC", Running},
-                  {"DIRSVC", Stopped},
-                  {"PASSSVC", Running},
-                  {"WATCHSVC", Running},
-                  {"TERMSVC", Running},
-                  {"LOGSVC", Running}});
+    ExpectStates({{"RELAYSVC", kRunning},
+                  {"DROPSVC", kRunning},
+                  {"PLANSVC", kRunning},
+                  {"DIRSVC", kStopped},
+                  {"PASSSVC", kRunning},
+                  {"WATCHSVC", kRunning},
+                  {"TERMSVC", kRunning},
+                  {"LOGSVC", kRunning}});
 }
 
 TEST_F(ServicePasses, AnUpdateAfterLittleRanStartsTheThreeAndInstallsTheMonitor) {
-    InstallAndStartServices(TopDir);
+    InstallAndStartServices(kTopDir);
     RegisterTermsvc();
     RemoveNamedService("WATCHSVC"); // not installed
     ASSERT_TRUE(Start("DIRSVC"));
@@ -192,21 +192,21 @@ TEST_F(ServicePasses, AnUpdateAfterLittleRanStartsTheThreeAndInstallsTheMonitor)
     EXPECT_EQ(Session.WatchWasRunning, 0) << "not installed";
     EXPECT_EQ(Session.TermWasRunning, 0) << "installed, stopped";
 
-    RestartSuiteServices(TopDir);
+    RestartSuiteServices(kTopDir);
     StartTermsvcIfItRan();
     EXPECT_EQ(ImagePath("WATCHSVC"), Quoted("WatchSvc.exe")) << "its program registered it";
-    ExpectStates({{"RELAYSVC", Running},
-                  {"DROPSVC", Running},
-                  {"PLANSVC", Stopped},
-                  {"DIRSVC", Running},
-                  {"PASSSVC", Stopped},
-                  {"WATCHSVC", Stopped},
-                  {"TERMSVC", Stopped},
-                  {"LOGSVC", Running}});
+    ExpectStates({{"RELAYSVC", kRunning},
+                  {"DROPSVC", kRunning},
+                  {"PLANSVC", kStopped},
+                  {"DIRSVC", kRunning},
+                  {"PASSSVC", kStopped},
+                  {"WATCHSVC", kStopped},
+                  {"TERMSVC", kStopped},
+                  {"LOGSVC", kRunning}});
 }
 
 TEST_F(ServicePasses, ANewInstallationOverAnEarlierOneKeepsTermsvc) {
-    InstallAndStartServices(TopDir);
+    InstallAndStartServices(kTopDir);
     RegisterTermsvc();
     ASSERT_TRUE(Start("TERMSVC"));
     ASSERT_TRUE(Start("WATCHSVC"));
@@ -219,16 +219,16 @@ TEST_F(ServicePasses, ANewInstallationOverAnEarlierOneKeepsTermsvc) {
         EXPECT_EQ(ServiceState(service.Name) != 0, kept) << service.Name;
     }
 
-    InstallAndStartServices(TopDir);
+    InstallAndStartServices(kTopDir);
     StartTermsvcIfItRan();
-    ExpectStates({{"RELAYSVC", Stopped},
-                  {"DROPSVC", Stopped},
-                  {"PLANSVC", Stopped},
-                  {"DIRSVC", Stopped},
-                  {"PASSSVC", Running},
-                  {"WATCHSVC", Stopped},
-                  {"TERMSVC", Running},
-                  {"LOGSVC", Running}});
+    ExpectStates({{"RELAYSVC", kStopped},
+                  {"DROPSVC", kStopped},
+                  {"PLANSVC", kStopped},
+                  {"DIRSVC", kStopped},
+                  {"PASSSVC", kRunning},
+                  {"WATCHSVC", kStopped},
+                  {"TERMSVC", kRunning},
+                  {"LOGSVC", kRunning}});
     EXPECT_EQ(ImagePath("RELAYSVC"), Quoted("RELAYSVC.exe"));
     EXPECT_EQ(ImagePath("TERMSVC"), Quoted("TERMSVC.exe")) << "its own registration";
 }
@@ -242,27 +242,29 @@ TEST_F(ServicePasses, SingleOperationsAnswerWhatHappened) {
         int (*operation)();
     };
     const Step steps[] = {
-        {"operation 3 does nothing", 0, Stopped, [] { return ControlSuiteService("RELAYSVC", 3); }},
-        {"operation 0 does nothing", 0, Stopped, [] { return ControlSuiteService("RELAYSVC", 0); }},
-        {"stopping a stopped service", 0, Stopped,
+        {"operation 3 does nothing", 0, kStopped,
+         [] { return ControlSuiteService("RELAYSVC", 3); }},
+        {"operation 0 does nothing", 0, kStopped,
+         [] { return ControlSuiteService("RELAYSVC", 0); }},
+        {"stopping a stopped service", 0, kStopped,
          [] { return ControlSuiteService("RELAYSVC", kStopOperation); }},
-        {"stopping it by its key", 0, Stopped,
+        {"stopping it by its key", 0, kStopped,
          [] { return StopInstalledService(kSuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
-        {"starting it", 1, Running,
+        {"starting it", 1, kRunning,
          [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
-        {"starting it again", 0, Running,
+        {"starting it again", 0, kRunning,
          [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
-        {"stopping it waits for the stop", 1, Stopped,
+        {"stopping it waits for the stop", 1, kStopped,
          [] { return ControlSuiteService("RELAYSVC", kStopOperation); }},
-        {"starting it once more", 1, Running,
+        {"starting it once more", 1, kRunning,
          [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
-        {"stopping it by its key", 1, Stopped,
+        {"stopping it by its key", 1, kStopped,
          [] { return StopInstalledService(kSuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
-        {"deleting it", 1, Absent, [] { return DeleteSuiteService("RELAYSVC"); }},
-        {"deleting it again", 0, Absent, [] { return DeleteSuiteService("RELAYSVC"); }},
-        {"a service that does not exist", 0, Absent,
+        {"deleting it", 1, kAbsent, [] { return DeleteSuiteService("RELAYSVC"); }},
+        {"deleting it again", 0, kAbsent, [] { return DeleteSuiteService("RELAYSVC"); }},
+        {"a service that does not exist", 0, kAbsent,
          [] { return ControlSuiteService("RELAYSVC", kStartOperation); }},
-        {"a key that does not exist", 0, Absent,
+        {"a key that does not exist", 0, kAbsent,
          [] { return StopInstalledService(kSuiteServices[RelaySvc].KeyPath, "RELAYSVC"); }},
     };
     for (const Step& step : steps) {
@@ -270,9 +272,9 @@ TEST_F(ServicePasses, SingleOperationsAnswerWhatHappened) {
         const DWORD start = GetTickCount();
         EXPECT_EQ(step.operation(), step.result);
         EXPECT_LT(GetTickCount() - start, 5000u) << "a stopped service ends the wait at once";
-        if (step.stateAfter == Running)
-            WaitForServiceState("RELAYSVC", Running);
-        if (step.stateAfter == Absent)
+        if (step.stateAfter == kRunning)
+            WaitForServiceState("RELAYSVC", kRunning);
+        if (step.stateAfter == kAbsent)
             postern::WaitFor([] { return ServiceState("RELAYSVC") == 0; }, 10000);
         EXPECT_STREQ(StateName(ServiceState("RELAYSVC")), StateName(step.stateAfter));
     }
@@ -286,12 +288,12 @@ TEST_F(ServicePasses, AKeyWithoutImagePathIsNotAnInstalledService) {
     ScratchKey scratch(other);
     ASSERT_TRUE(SetText(other, "DisplayName", "no image"));
     EXPECT_EQ(StopInstalledService(other.c_str(), "DIRSVC"), 0);
-    EXPECT_EQ(ServiceState("DIRSVC"), Running) << "no stop request was made";
+    EXPECT_EQ(ServiceState("DIRSVC"), kRunning) << "no stop request was made";
 }
 
 TEST_F(ServicePasses, AnImagePathLongerThan200BytesStillCounts) {
     // The program in a folder deep enough that its quoted path exceeds 200 bytes.
-    const std::string deep = std::string(TopDir) + "\\" + std::string(180, 'd');
+    const std::string deep = std::string(kTopDir) + "\\" + std::string(180, 'd');
     ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << "error " << GetLastError();
     const std::string program = deep + "\\PLANSVC.exe";
     ASSERT_TRUE(CopyFileA((BuildDir() + "PLANSVC.exe").c_str(), program.c_str(), FALSE));
@@ -299,14 +301,14 @@ TEST_F(ServicePasses, AnImagePathLongerThan200BytesStillCounts) {
     ASSERT_GT(ImagePath("PLANSVC").size(), 200u);
     ASSERT_TRUE(Start("PLANSVC"));
     EXPECT_EQ(StopInstalledService(kSuiteServices[PlanSvc].KeyPath, "PLANSVC"), 1);
-    EXPECT_EQ(ServiceState("PLANSVC"), Stopped);
+    EXPECT_EQ(ServiceState("PLANSVC"), kStopped);
 }
 
 TEST_F(ServicePasses, ACommandThatDoesNotFit256BytesIsNotRun) {
     // A top directory of 227 characters: the command of a 12-character program
     // takes 256 characters and is not run (never run cut short); those of the
     // shorter names fit.
-    const std::string top = std::string(TopDir) + "\\" + std::string(197, 'x');
+    const std::string top = std::string(kTopDir) + "\\" + std::string(197, 'x');
     ASSERT_EQ(top.size(), 227u);
     ASSERT_TRUE(CreateDirectoryA(top.c_str(), nullptr)) << "error " << GetLastError();
     for (const char* program : Programs)
@@ -322,14 +324,14 @@ TEST_F(ServicePasses, ACommandThatDoesNotFit256BytesIsNotRun) {
             << found[0];
     }
     EXPECT_EQ(warnings.Texts().size(), 2u) << ::testing::PrintToString(warnings.Texts());
-    ExpectStates({{"RELAYSVC", Absent},
-                  {"DROPSVC", Stopped},
-                  {"PLANSVC", Stopped},
-                  {"DIRSVC", Stopped},
-                  {"PASSSVC", Running},
-                  {"WATCHSVC", Absent},
-                  {"TERMSVC", Absent},
-                  {"LOGSVC", Running}});
+    ExpectStates({{"RELAYSVC", kAbsent},
+                  {"DROPSVC", kStopped},
+                  {"PLANSVC", kStopped},
+                  {"DIRSVC", kStopped},
+                  {"PASSSVC", kRunning},
+                  {"WATCHSVC", kAbsent},
+                  {"TERMSVC", kAbsent},
+                  {"LOGSVC", kRunning}});
     EXPECT_EQ(ImagePath("LOGSVC"), "\"" + top + "\\LOGSVC.exe\"");
 }
 
@@ -337,7 +339,7 @@ TEST_F(ServicePasses, ACommandThatDoesNotFit256BytesIsNotRun) {
 // its service, is a warning; the pass goes on with the other services.
 TEST_F(ServicePasses, AnInstallCommandThatFailsIsAWarning) {
     // PLANSVC's program is missing: its command cannot be started.
-    ASSERT_TRUE(DeleteFileA((std::string(TopDir) + "\\PLANSVC.exe").c_str()));
+    ASSERT_TRUE(DeleteFileA((std::string(kTopDir) + "\\PLANSVC.exe").c_str()));
     // RELAYSVC is deleted while a handle still holds it open: until that handle
     // goes, its program cannot register it again and ends with status 1.
     ASSERT_EQ(RunAndWait(Quoted("RELAYSVC.exe") + " -installquiet"), 0u);
@@ -346,7 +348,7 @@ TEST_F(ServicePasses, AnInstallCommandThatFailsIsAWarning) {
     ASSERT_TRUE(DeleteService(held.get())) << "error " << GetLastError();
 
     TracedWarnings warnings;
-    InstallAndStartServices(TopDir);
+    InstallAndStartServices(kTopDir);
     held.reset();
 
     const std::vector<std::string> plan = warnings.Mentioning("PLANSVC");
@@ -356,12 +358,12 @@ TEST_F(ServicePasses, AnInstallCommandThatFailsIsAWarning) {
     ASSERT_EQ(relay.size(), 1u) << ::testing::PrintToString(warnings.Texts());
     EXPECT_NE(relay[0].find("ended with status 1"), std::string::npos) << relay[0];
     EXPECT_EQ(warnings.Texts().size(), 2u) << ::testing::PrintToString(warnings.Texts());
-    ExpectStates({{"DROPSVC", Stopped},
-                  {"PLANSVC", Absent},
-                  {"DIRSVC", Stopped},
-                  {"PASSSVC", Running},
-                  {"WATCHSVC", Stopped},
-                  {"LOGSVC", Running}});
+    ExpectStates({{"DROPSVC", kStopped},
+                  {"PLANSVC", kAbsent},
+                  {"DIRSVC", kStopped},
+                  {"PASSSVC", kRunning},
+                  {"WATCHSVC", kStopped},
+                  {"LOGSVC", kRunning}});
 }
 
 namespace {

@@ -14,16 +14,16 @@
 
 namespace {
 
-constexpr char Name[] = SLOW_SERVICE_NAME;
-constexpr DWORD StopMs = SLOW_STOP_MS;
-constexpr DWORD ExitMs = SLOW_EXIT_MS;
-constexpr DWORD StepMs = 500;
+constexpr char kName[] = SLOW_SERVICE_NAME;
+constexpr DWORD kStopMs = SLOW_STOP_MS;
+constexpr DWORD kExitMs = SLOW_EXIT_MS;
+constexpr DWORD kStepMs = 500;
 
 postern::UniqueKernelHandle StopEvent;
 
 DWORD WINAPI ControlHandler(DWORD control, DWORD, void*, void*) {
     if (control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_SHUTDOWN) {
-        standins::ReportServiceState(SERVICE_STOP_PENDING, NO_ERROR, StopMs + StepMs);
+        standins::ReportServiceState(SERVICE_STOP_PENDING, NO_ERROR, kStopMs + kStepMs);
         SetEvent(StopEvent.get());
         return NO_ERROR;
     }
@@ -32,7 +32,7 @@ DWORD WINAPI ControlHandler(DWORD control, DWORD, void*, void*) {
 
 void WINAPI ServiceMain(DWORD, char**) {
     StopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!standins::ConnectServiceStatus(Name, ControlHandler))
+    if (!standins::ConnectServiceStatus(kName, ControlHandler))
         return;
     if (!StopEvent) {
         standins::ReportServiceState(SERVICE_STOPPED, GetLastError());
@@ -40,11 +40,11 @@ void WINAPI ServiceMain(DWORD, char**) {
     }
     standins::ReportServiceState(SERVICE_RUNNING);
     WaitForSingleObject(StopEvent.get(), INFINITE);
-    for (DWORD remaining = StopMs; remaining != 0;) {
-        const DWORD step = remaining < StepMs ? remaining : StepMs;
+    for (DWORD remaining = kStopMs; remaining != 0;) {
+        const DWORD step = remaining < kStepMs ? remaining : kStepMs;
         Sleep(step);
         remaining -= step;
-        standins::ReportServiceState(SERVICE_STOP_PENDING, NO_ERROR, StopMs + StepMs);
+        standins::ReportServiceState(SERVICE_STOP_PENDING, NO_ERROR, kStopMs + kStepMs);
     }
     standins::ReportServiceState(SERVICE_STOPPED);
 }
@@ -54,20 +54,20 @@ void WINAPI ServiceMain(DWORD, char**) {
 int main(int argc, char** argv) {
     switch (standins::ParseServiceCommand(argc, argv)) {
     case standins::ServiceCommand::Install:
-        return standins::InstallThisService(Name, Name);
+        return standins::InstallThisService(kName, kName);
     case standins::ServiceCommand::Remove:
-        return standins::RemoveService(Name);
+        return standins::RemoveService(kName);
     case standins::ServiceCommand::Usage:
-        return standins::PrintServiceUsage(Name);
+        return standins::PrintServiceUsage(kName);
     case standins::ServiceCommand::Run:
         break;
     }
-    char name[sizeof Name];
-    lstrcpynA(name, Name, sizeof name);
+    char name[sizeof kName];
+    lstrcpynA(name, kName, sizeof name);
     SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
     // The dispatcher returns once the service has reported that it stopped.
     if (!StartServiceCtrlDispatcherA(table))
         return 1;
-    Sleep(ExitMs);
+    Sleep(kExitMs);
     return 0;
 }

@@ -9,7 +9,7 @@ namespace {
 #ifndef DBG_PRINTEXCEPTION_C
 constexpr DWORD DBG_PRINTEXCEPTION_C = 0x40010006;
 #endif
-constexpr char Prefix[] = "pstsetup: warning: ";
+constexpr char kPrefix[] = "pstsetup: warning: ";
 
 std::mutex Lock;
 std::vector<std::string> Collected;
@@ -26,9 +26,9 @@ LONG CALLBACK Collect(EXCEPTION_POINTERS* exception) {
     if (text == nullptr || length == 0)
         return EXCEPTION_CONTINUE_SEARCH;
     std::string line(text, length - 1);
-    if (line.rfind(Prefix, 0) != 0)
+    if (line.rfind(kPrefix, 0) != 0)
         return EXCEPTION_CONTINUE_SEARCH;
-    line.erase(0, sizeof Prefix - 1);
+    line.erase(0, sizeof kPrefix - 1);
     if (!line.empty() && line.back() == '\n')
         line.pop_back();
     const std::lock_guard<std::mutex> hold(Lock);

@@ -22,8 +22,8 @@ using namespace wizard_test;
 
 namespace {
 
-constexpr char FirstQuestion[] = "Do you wish to add a user at this time? \n\n";
-constexpr char AnotherQuestion[] = "Do you wish to add another user?";
+constexpr char kFirstQuestion[] = "Do you wish to add a user at this time? \n\n";
+constexpr char kAnotherQuestion[] = "Do you wish to add another user?";
 
 class Wizard : public ::testing::Test {
   protected:
@@ -40,7 +40,7 @@ class Wizard : public ::testing::Test {
 
     // Runs the wizard for the domain on the installer's thread, its dialogs
     // owned by a window of that thread.
-    void Start(const char* domainName = Domain) {
+    void Start(const char* domainName = kDomain) {
         thread_ = std::make_unique<InstallerThread>([this, domainName] {
             HWND owner = CreateOwnerWindow();
             owner_ = owner;
@@ -109,7 +109,7 @@ TEST_F(Wizard, EnterOnTheFirstQuestionEndsItWithoutAUser) {
     Start();
     HWND question = Dialog("Add a user?");
     ASSERT_NE(question, nullptr);
-    EXPECT_EQ(ItemText(question, IDC_QUESTION), FirstQuestion);
+    EXPECT_EQ(ItemText(question, IDC_QUESTION), kFirstQuestion);
     EXPECT_EQ(ItemText(question, IDOK), "Continue");
     EXPECT_EQ(ItemText(question, IDCANCEL), "Add a user");
     Key(question, VK_RETURN);
@@ -120,7 +120,7 @@ TEST_F(Wizard, EnterOnTheFirstQuestionEndsItWithoutAUser) {
 
 TEST_F(Wizard, UserIdRulesKeepTheDialogOpenWithTheirMessage) {
     Start();
-    Answer(FirstQuestion, IDCANCEL);
+    Answer(kFirstQuestion, IDCANCEL);
     Refused("ab", "UserID length error.");
     Refused("a b#c", "Invalid character ' ' in userid!");
     Refused("x@y", "Invalid character '@' in userid!");
@@ -138,7 +138,7 @@ TEST_F(Wizard, UserIdRulesKeepTheDialogOpenWithTheirMessage) {
 
 TEST_F(Wizard, AnAddedUserHasItsAnswersAndFlagsExactly0x80) {
     Start();
-    Answer(FirstQuestion, IDCANCEL);
+    Answer(kFirstQuestion, IDCANCEL);
     Enter("Enter a UserID", "mail.admin");
 
     HWND name = Dialog("Enter the full name");
@@ -165,7 +165,7 @@ TEST_F(Wizard, AnAddedUserHasItsAnswersAndFlagsExactly0x80) {
     Click(password, IDOK);
     ASSERT_TRUE(WaitGone(password));
 
-    Answer(AnotherQuestion, IDOK);
+    Answer(kAnotherQuestion, IDOK);
     ASSERT_TRUE(Ended());
     UserRecord user{};
     ASSERT_TRUE(FindStoredUser("mail.admin", user));
@@ -184,7 +184,7 @@ TEST_F(Wizard, ADuplicateIsReportedAndTheQuestionAsksForAnother) {
     UserRecord before{};
     ASSERT_TRUE(FindStoredUser("postmaster", before));
     Start();
-    Answer(FirstQuestion, IDCANCEL);
+    Answer(kFirstQuestion, IDCANCEL);
     Add("postmaster", "Someone Else", "new-pw");
     HWND box = Dialog("Duplicate");
     ASSERT_NE(box, nullptr);
@@ -193,7 +193,7 @@ TEST_F(Wizard, ADuplicateIsReportedAndTheQuestionAsksForAnother) {
     EXPECT_EQ(GetWindow(box, GW_OWNER), owner_.load()) << "owned by the wizard's owner";
     Click(box, IDOK);
     ASSERT_TRUE(WaitGone(box));
-    Answer(AnotherQuestion, IDCANCEL);
+    Answer(kAnotherQuestion, IDCANCEL);
     // The three answers were discarded: the next user starts afresh.
     HWND userId = Dialog("Enter a UserID");
     ASSERT_NE(userId, nullptr);
@@ -209,7 +209,7 @@ TEST_F(Wizard, ADuplicateIsReportedAndTheQuestionAsksForAnother) {
     ASSERT_NE(password, nullptr);
     EXPECT_EQ(ItemText(password, 1000), "kestrels");
     Click(password, IDOK);
-    Answer(AnotherQuestion, IDOK);
+    Answer(kAnotherQuestion, IDOK);
     ASSERT_TRUE(Ended());
 
     UserRecord after{};
@@ -225,8 +225,8 @@ TEST_F(Wizard, ADuplicateIsReportedAndTheQuestionAsksForAnother) {
 }
 
 TEST_F(Wizard, AUserTheLibraryDoesNotAddIsReportedAndTheQuestionAsksAgain) {
-    Start(UnstoredDomain);
-    Answer(FirstQuestion, IDCANCEL);
+    Start(kUnstoredDomain);
+    Answer(kFirstQuestion, IDCANCEL);
     Add("mail.admin", "Mail Admin", "secret");
     HWND box = Dialog("Install Failed");
     ASSERT_NE(box, nullptr);
@@ -236,10 +236,10 @@ TEST_F(Wizard, AUserTheLibraryDoesNotAddIsReportedAndTheQuestionAsksAgain) {
     EXPECT_EQ(GetWindow(box, GW_OWNER), owner_.load()) << "owned by the wizard's owner";
     Click(box, IDOK);
     ASSERT_TRUE(WaitGone(box));
-    Answer(AnotherQuestion, IDOK);
+    Answer(kAnotherQuestion, IDOK);
     ASSERT_TRUE(Ended());
     EXPECT_FALSE(
-        config_test::KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + UnstoredDomain));
+        config_test::KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + kUnstoredDomain));
     EXPECT_EQ(Session.AddUserQuestions, 2);
 }
 
@@ -247,7 +247,7 @@ TEST_F(Wizard, CancelInAnyDataDialogEndsItWithoutAddingTheUser) {
     for (const char* cancelled : {"Enter a UserID", "Enter the full name", "Enter the password"}) {
         Session.AddUserQuestions = 0;
         Start();
-        Answer(FirstQuestion, IDCANCEL);
+        Answer(kFirstQuestion, IDCANCEL);
         for (const char* caption :
              {"Enter a UserID", "Enter the full name", "Enter the password"}) {
             if (std::string(caption) == cancelled) {
@@ -288,11 +288,11 @@ TEST_F(Wizard, EscapeAndTheCloseBoxAtTheQuestionMeanAddAUser) {
 TEST_F(Wizard, TheQuestionCounterSpansTheRun) {
     // A second wizard in the same run starts with "another user".
     Start();
-    Answer(FirstQuestion, IDOK);
+    Answer(kFirstQuestion, IDOK);
     ASSERT_TRUE(Ended());
     thread_.reset();
     Start();
-    Answer(AnotherQuestion, IDOK);
+    Answer(kAnotherQuestion, IDOK);
     ASSERT_TRUE(Ended());
     EXPECT_EQ(Session.AddUserQuestions, 2);
 }
@@ -352,7 +352,7 @@ TEST_F(Wizard, TheDialogsAreTheTemplatesOfTheResources) {
          "to 30 characters long and should not contain spaces."},
     };
     Start();
-    Answer(FirstQuestion, IDCANCEL);
+    Answer(kFirstQuestion, IDCANCEL);
     for (const char* caption : {"Enter a UserID", "Enter the full name", "Enter the password"}) {
         HWND dialog = Dialog(caption);
         ASSERT_NE(dialog, nullptr);

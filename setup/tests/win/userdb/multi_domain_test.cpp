@@ -30,7 +30,7 @@ using config_test::SetText;
 namespace {
 
 const std::string Root = postern::kSuiteRootKey;
-constexpr char Warning[] = "WARNING! Please Read!";
+constexpr char kWarning[] = "WARNING! Please Read!";
 
 void SetNumber(const std::string& key, const char* name, DWORD value) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_DWORD, &value, sizeof value);
@@ -89,7 +89,7 @@ class Conversion : public ::testing::Test {
   protected:
     void SetUp() override {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
-        postern::CopyText(Session.HostName, Domain);
+        postern::CopyText(Session.HostName, kDomain);
         Session.Instance = GetModuleHandleA(nullptr);
         Session.ConversionIncomplete = false;
         base_ = config_test::TempFolder() + "multi-domain-" + std::to_string(GetCurrentProcessId());
@@ -119,7 +119,7 @@ class Conversion : public ::testing::Test {
         SetText(Root + "\\_aliases", alias, target);
     }
     std::string Alias(const char* alias) {
-        return TextValue(std::string(postern::kSuiteDomainsKey) + "\\" + Domain + "\\Aliases",
+        return TextValue(std::string(postern::kSuiteDomainsKey) + "\\" + kDomain + "\\Aliases",
                          alias);
     }
     void Start() {
@@ -192,7 +192,7 @@ TEST_F(Conversion, WithoutAnOldInstallationNothingIsAsked) {
         Start();
         EXPECT_EQ(Result(), 1) << c.instDate << c.multiFlag;
         EXPECT_TRUE(KeyExists(Root + "\\alice"));
-        EXPECT_FALSE(KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + Domain));
+        EXPECT_FALSE(KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + kDomain));
         EXPECT_TRUE(KeyExists(Root + "\\Global")) << "opened with creation";
     }
 }
@@ -210,7 +210,7 @@ TEST_F(Conversion, TheWarningCountsTheAddressesAndItsCancelChangesNothing) {
         OldAlias("staff", "roster mylist");
         const std::string before = Tree(Root);
         Start();
-        HWND dialog = WaitForDialog(thread_->Id(), Warning);
+        HWND dialog = WaitForDialog(thread_->Id(), kWarning);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(ItemText(dialog, IDOK), "Convert Database");
         EXPECT_EQ(ItemText(dialog, IDCANCEL), "Cancel Installation");
@@ -274,7 +274,7 @@ TEST_F(Conversion, ConvertDatabaseMovesTheOldUsersAndAliasesIntoTheHostsDomain) 
     OldAlias("fits", "roster " + std::string(492, 'x'));
     OldAlias("over", "roster " + std::string(493, 'x'));
     Start();
-    HWND dialog = WaitForDialog(thread_->Id(), Warning);
+    HWND dialog = WaitForDialog(thread_->Id(), kWarning);
     ASSERT_NE(dialog, nullptr);
     Click(dialog, IDOK);
     // The box counts what stays while the progress shows the users added.
@@ -360,7 +360,7 @@ TEST_F(Conversion, NothingIsConvertedWithoutTheDomainOrTheProgressDialog) {
     const Case cases[] = {
         {"", nullptr, "The domain \"\" cannot be created"},
         {percents, nullptr, "The domain \"" + percents + "\" cannot be created"},
-        {Domain, GetModuleHandleA("kernel32.dll"),
+        {kDomain, GetModuleHandleA("kernel32.dll"),
          "The progress of the conversion cannot be shown"},
     };
     for (const Case& c : cases) {

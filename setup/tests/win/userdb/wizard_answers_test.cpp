@@ -51,7 +51,7 @@ class WizardRun : public ::testing::Test {
 
     // Starts the frame with `arguments` (and the log) on an installer
     // thread, runs the wizard owned by the frame, and ends the frame.
-    void Start(const std::string& arguments, const char* domainName = Domain) {
+    void Start(const std::string& arguments, const char* domainName = kDomain) {
         const std::string line = "/log \"" + Log() + "\" /noexit " + arguments;
         thread_ = std::make_unique<InstallerThread>([this, line, domainName] {
             std::string commandLine = line;
@@ -67,7 +67,7 @@ class WizardRun : public ::testing::Test {
     }
     // An unattended run from an answer file with these [Users] lines.
     void RunUnattended(const std::string& users, const std::string& more = "",
-                       const char* domainName = Domain) {
+                       const char* domainName = kDomain) {
         std::ofstream(Path("answers.ini"), std::ios::binary) << "[Setup]\r\n[Users]\r\n" + users;
         Start("/answers \"" + Path("answers.ini") + "\" " + more, domainName);
         ASSERT_TRUE(thread_->Join(30000)) << "the unattended wizard did not end by itself";
@@ -166,7 +166,7 @@ TEST_F(WizardRun, UnattendedAddsTheValidEntriesAndLogsTheRefusedOnes) {
 
 TEST_F(WizardRun, AUserTheLibraryDoesNotAddIsRefusedWithAWarning) {
     RunUnattended("mail.admin=Mail Admin,secret\r\ncarol=Carol Example,carol-pw\r\n", "",
-                  UnstoredDomain);
+                  kUnstoredDomain);
     const auto text = [](const char* userId) {
         return std::string("UserID '") + userId +
                "' could not be added to the domain unstored.example.com.";
@@ -185,7 +185,7 @@ TEST_F(WizardRun, AUserTheLibraryDoesNotAddIsRefusedWithAWarning) {
             << userId;
     EXPECT_EQ(LinesStarting("installer dialog \"Add a user?\": ").size(), 3u);
     EXPECT_FALSE(
-        config_test::KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + UnstoredDomain));
+        config_test::KeyExists(std::string(postern::kSuiteDomainsKey) + "\\" + kUnstoredDomain));
     EXPECT_EQ(LogLines().back(), "end: completed");
 }
 

@@ -14,7 +14,7 @@ namespace wizard_test {
 
 void FreshDatabase() {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, postern::kSuiteRootKey);
-    StoreDomain(Domain);
+    StoreDomain(kDomain);
 }
 
 void StoreDomain(const char* domainName) {
@@ -44,13 +44,13 @@ void StoreAlias(const char* alias, const char* target, const char* domainName) {
 
 bool FindStoredUser(const char* userId, UserRecord& user) {
     DomainRecord domain{};
-    UvReadDomain(&domain, Domain);
+    UvReadDomain(&domain, kDomain);
     return UvFindUser(&user, &domain, userId) != 0;
 }
 
 std::vector<std::string> StoredUserIds() {
     std::vector<std::string> ids;
-    const std::string path = std::string(postern::kSuiteDomainsKey) + "\\" + Domain + "\\Users";
+    const std::string path = std::string(postern::kSuiteDomainsKey) + "\\" + kDomain + "\\Users";
     postern::UniqueHkey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return ids;

@@ -14,19 +14,19 @@
 
 namespace wizard_test {
 
-constexpr char Domain[] = "example.com";
+constexpr char kDomain[] = "example.com";
 // A domain that is never stored: the library adds no user to it.
-constexpr char UnstoredDomain[] = "unstored.example.com";
+constexpr char kUnstoredDomain[] = "unstored.example.com";
 
-// Empties the suite's registry tree and stores the domain `Domain`.
+// Empties the suite's registry tree and stores the domain `kDomain`.
 void FreshDatabase();
 // Stores a domain of that name (beside those there are).
 void StoreDomain(const char* domainName);
 // Adds a user the way the suite's user manager would (flags 0x03).
 void StoreUser(const char* userId, const char* fullName, const char* password,
-               const char* domainName = Domain);
+               const char* domainName = kDomain);
 // Adds an alias the way the suite's user manager would.
-void StoreAlias(const char* alias, const char* target, const char* domainName = Domain);
+void StoreAlias(const char* alias, const char* target, const char* domainName = kDomain);
 // The stored user, and whether it exists.
 bool FindStoredUser(const char* userId, UserRecord& user);
 // The ids of the domain's users, sorted.
