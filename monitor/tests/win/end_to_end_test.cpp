@@ -16,6 +16,8 @@ using namespace monitor_test;
 
 namespace {
 
+// The suite's services in the order they are started here: the monitor
+// service last, so that its first snapshot already sees the others running.
 constexpr std::array<const char*, 8> kServices = {"RELAYSVC", "DROPSVC", "PLANSVC", "DIRSVC",
                                                   "PASSSVC",  "LOGSVC",  "TERMSVC", "WATCHSVC"};
 

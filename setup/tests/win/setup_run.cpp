@@ -173,11 +173,7 @@ void RemoveSuiteRegistry() {
 namespace {
 
 std::string TcpipText(const char* name) {
-    char text[256] = "";
-    DWORD size = sizeof text;
-    RegGetValueA(HKEY_LOCAL_MACHINE, postern::kTcpipParametersKey, name, RRF_RT_REG_SZ, nullptr,
-                 text, &size);
-    return text;
+    return postern::RegistryText(HKEY_LOCAL_MACHINE, postern::kTcpipParametersKey, name);
 }
 
 void SetTcpipText(const char* name, const std::string& text) {

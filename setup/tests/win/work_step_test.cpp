@@ -260,8 +260,7 @@ constexpr char kOldDir[] = "C:\\PSTOLD";
 constexpr char kOldHost[] = "mail.old.test";
 
 bool ValueExists(const std::string& keyPath, const char* name) {
-    return RegGetValueA(HKEY_LOCAL_MACHINE, keyPath.c_str(), name, RRF_RT_ANY, nullptr, nullptr,
-                        nullptr) == ERROR_SUCCESS;
+    return postern::RegistryValueBytes(HKEY_LOCAL_MACHINE, keyPath, name).has_value();
 }
 
 void SetDword(const std::string& keyPath, const char* name, DWORD value) {

@@ -3,6 +3,7 @@
 // runs, stops and removes itself; and what the command line says on errors.
 #include "service_test_support.h"
 
+#include "common/win_test_support.h"
 #include "common/suite_registry.h"
 
 #include <gtest/gtest.h>
@@ -38,10 +39,7 @@ std::string Registration(const char* name) {
     if (!service || !QueryServiceConfigA(service.get(), config, sizeof buffer, &needed))
         return "no configuration, error " + std::to_string(GetLastError());
     const std::string key = std::string(postern::kServicesKey) + "\\" + name;
-    char image[MAX_PATH + 8] = "";
-    DWORD size = sizeof image - 1;
-    RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "ImagePath", RRF_RT_ANY | RRF_NOEXPAND, nullptr,
-                 image, &size);
+    const std::string image = postern::RegistryText(HKEY_LOCAL_MACHINE, key, "ImagePath");
     return std::string(config->lpBinaryPathName) + " | " + config->lpDisplayName + " | type " +
            std::to_string(config->dwServiceType) + " | start " +
            std::to_string(config->dwStartType) + " | key " + image;

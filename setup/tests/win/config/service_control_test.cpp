@@ -28,8 +28,15 @@ constexpr const char* kTopDir = "C:\\Program Files\\Postern test";
 // run instead: a service program that, given the rest of the line as its
 // arguments, only prints its usage.
 constexpr const char* kDecoy = "C:\\Program Files\\Postern.exe";
-const char* const Programs[] = {"RELAYSVC.exe", "DROPSVC.exe",  "PLANSVC.exe", "DIRSVC.exe",
-                                "PASSSVC.exe",  "WatchSvc.exe", "TERMSVC.exe", "LOGSVC.exe"};
+// Every service program of the table, TERMSVC's too (it registers itself when
+// run, though setup never runs it).
+std::vector<std::string> Programs() {
+    std::vector<std::string> programs;
+    for (const SuiteService& service : kSuiteServices)
+        programs.push_back(service.ProgramFile ? service.ProgramFile
+                                               : std::string(service.Name) + ".exe");
+    return programs;
+}
 
 // The built service programs, seen through Wine's Z: drive.
 std::string BuildDir() {
@@ -90,7 +97,7 @@ class ServicePasses : public ::testing::Test {
     void SetUp() override {
         RemoveAll();
         CreateDirectoryA(kTopDir, nullptr);
-        for (const char* program : Programs)
+        for (const std::string& program : Programs())
             ASSERT_TRUE(CopyFileA((BuildDir() + program).c_str(),
                                   (std::string(kTopDir) + "\\" + program).c_str(), FALSE))
                 << program << ": error " << GetLastError();
@@ -311,7 +318,7 @@ TEST_F(ServicePasses, ACommandThatDoesNotFit256BytesIsNotRun) {
     const std::string top = std::string(kTopDir) + "\\" + std::string(197, 'x');
     ASSERT_EQ(top.size(), 227u);
     ASSERT_TRUE(CreateDirectoryA(top.c_str(), nullptr)) << "error " << GetLastError();
-    for (const char* program : Programs)
+    for (const std::string& program : Programs())
         ASSERT_TRUE(
             CopyFileA((BuildDir() + program).c_str(), (top + "\\" + program).c_str(), FALSE))
             << program;

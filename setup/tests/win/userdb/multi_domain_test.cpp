@@ -36,10 +36,8 @@ void SetNumber(const std::string& key, const char* name, DWORD value) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_DWORD, &value, sizeof value);
 }
 std::string TextValue(const std::string& key, const char* name) {
-    char data[600] = "(none)";
-    DWORD size = sizeof data;
-    RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size);
-    return data;
+    const auto bytes = postern::RegistryValueBytes(HKEY_LOCAL_MACHINE, key, name);
+    return bytes ? std::string(bytes->c_str()) : std::string("(none)");
 }
 // Every key and value below `key`, as text, to tell whether anything changed.
 std::string Tree(const std::string& key) {
