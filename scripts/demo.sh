@@ -161,8 +161,10 @@ shoot() {
     echo "  screenshot: $2"
 }
 
+# The send dialog's result comes after two busy dials and their pauses, some
+# 20 s after Send on a loaded machine: the bound leaves room for that.
 wait_for_window() {
-    wait_until 15 window_shown "$1" && return 0
+    wait_until 40 window_shown "$1" && return 0
     echo "demo: the window \"$1\" did not appear" >&2
     exit 1
 }
