@@ -1,6 +1,8 @@
 // The Syslog server's record of what the servers tell it; see syslog_file.h.
 #include "standins/services/syslog_file.h"
 
+#include "standins/services/program_folder.h"
+
 #include "common/bounded_format.h"
 #include "common/unique_handle.h"
 
@@ -27,15 +29,12 @@ bool SyslogListens() {
 
 // syslog.txt in the folder of this program (the suite's top directory).
 bool SyslogPath(std::span<char> path) {
-    std::array<char, MAX_PATH> program{};
-    const DWORD length = GetModuleFileNameA(nullptr, program.data(), MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    char folder[MAX_PATH];
+    if (!ProgramFolder(folder))
         return false;
-    char* slash = std::strrchr(program.data(), '\\');
-    if (slash == nullptr)
-        return false;
-    *slash = '\0';
-    return postern::FormatText(path, "%s\\syslog.txt", program.data());
+    const std::size_t length = std::strlen(folder);
+    return postern::FormatText(path, "%s%ssyslog.txt", folder,
+                               length > 0 && folder[length - 1] == '\\' ? "" : "\\");
 }
 
 } // namespace

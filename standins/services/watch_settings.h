@@ -3,6 +3,8 @@
 // "watchsvc.exe" (section "options") in the Windows directory.
 #pragma once
 
+#include "standins/services/program_folder.h"
+
 #include <windows.h>
 
 namespace standins {
@@ -24,9 +26,5 @@ struct WatchSettings {
 };
 
 void ReadWatchSettings(WatchSettings& settings);
-
-// The folder of the running program, without a trailing backslash; false
-// (and an empty text) when its path cannot be read.
-bool ProgramFolder(char (&folder)[MAX_PATH]);
 
 } // namespace standins
