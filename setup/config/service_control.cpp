@@ -102,8 +102,8 @@ void WaitForProcessEnd(HANDLE process, const char* serviceName) {
         return;
     case WAIT_TIMEOUT:
         SetupWarning("service %s reported that it stopped, but its process %lu did not end within "
-                     "%lu s; its "
-                     "re-registration may fail until the machine restarts or the process ends",
+                     "%lu s; its re-registration may fail until the machine restarts or the "
+                     "process ends",
                      serviceName, GetProcessId(process), kProcessEndWaitMs / 1000);
         return;
     default:
